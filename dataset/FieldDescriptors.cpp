@@ -1,0 +1,368 @@
+#include "FieldDescriptors.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "Unicode.h"
+
+EngineFieldType engineFieldType(TFieldType type) {
+    switch (type) {
+        case ftString:
+            return {fldZSTRING, 0};
+        case ftFixedChar:
+            return {fldZSTRING, 31};
+        case ftGuid:
+            return {fldZSTRING, 38};
+        case ftOraInterval:
+            return {fldZSTRING, 40};
+        case ftDate:
+            return {fldDATE, 0};
+        case ftBlob:
+            return {fldBLOB, 23};
+        case ftMemo:
+            return {fldBLOB, 22};
+        case ftGraphic:
+            return {fldBLOB, 26};
+        case ftFmtMemo:
+            return {fldBLOB, 24};
+        case ftParadoxOle:
+            return {fldBLOB, 25};
+        case ftDBaseOle:
+            return {fldBLOB, 27};
+        case ftTypedBinary:
+            return {fldBLOB, 28};
+        case ftOraClob:
+            return {fldBLOB, 33};
+        case ftOraBlob:
+            return {fldBLOB, 34};
+        case ftWideMemo:
+            return {fldBLOB, 32};
+        case ftBoolean:
+            return {fldBOOL, 0};
+        case ftSmallint:
+            return {fldINT16, 0};
+        case ftInteger:
+            return {fldINT32, 0};
+        case ftAutoInc:
+            return {fldINT32, 29};
+        case ftFloat:
+            return {fldFLOAT, 0};
+        case ftCurrency:
+            return {fldFLOAT, 21};
+        case ftBCD:
+            return {fldBCD, 0};
+        case ftBytes:
+            return {fldBYTES, 0};
+        case ftTime:
+            return {fldTIME, 0};
+        case ftDateTime:
+            return {fldTIMESTAMP, 0};
+        case ftWord:
+            return {fldUINT16, 0};
+        case ftLongWord:
+            return {fldUINT32, 0};
+        case ftExtended:
+            return {fldFLOATIEEE, 0};
+        case ftVarBytes:
+            return {fldVARBYTES, 0};
+        case ftCursor:
+            return {fldCURSOR, 0};
+        case ftLargeint:
+            return {fldINT64, 0};
+        case ftADT:
+            return {fldADT, 0};
+        case ftArray:
+            return {fldARRAY, 0};
+        case ftReference:
+            return {fldREF, 0};
+        case ftDataSet:
+            return {fldTABLE, 0};
+        case ftTimeStamp:
+            return {fldDATETIME, 24};
+        case ftOraTimeStamp:
+            return {fldDATETIME, 39};
+        case ftFMTBcd:
+            return {fldFMTBCD, 0};
+        case ftSingle:
+            return {fldSINGLE, 0};
+        case ftShortint:
+            return {fldINT8, 0};
+        case ftByte:
+            return {fldUINT8, 0};
+        case ftTimeStampOffset:
+            return {fldDATETIMEOFFSET, 0};
+        case ftWideString:
+            return {fldUNICODE, 0};
+        case ftFixedWideChar:
+            return {fldUNICODE, 31};
+        default:
+            return {0, 0};  // unknown, variant, interface, ... have no engine type
+    }
+}
+
+DSFLDDesc fieldDefToDescriptor(const TFieldDef& def) {
+    DSFLDDesc d;
+    std::memset(&d, 0, sizeof d);
+    const std::string name = utf16ToUtf8(def.Name());
+    std::memcpy(d.szName, name.data(), std::min<std::size_t>(name.size(), 32));
+    d.szName[31] = '\0';  // a longer name is cut at 31 bytes, whatever the character boundaries
+    const auto engineType = engineFieldType(def.DataType());
+    d.iFldType = engineType.type;
+    d.iFldSubType = engineType.subType;
+    d.bCalculated = def.InternalCalcField() ? -1 : 0;
+    d.iFldAttr = def.Attributes();
+    switch (def.DataType()) {
+        case ftString:
+        case ftBytes:
+        case ftVarBytes:
+        case ftBlob:
+        case ftMemo:
+        case ftGraphic:
+        case ftFmtMemo:
+        case ftParadoxOle:
+        case ftDBaseOle:
+        case ftTypedBinary:
+        case ftFixedChar:
+        case ftADT:
+        case ftArray:
+        case ftDataSet:
+        case ftOraBlob:
+        case ftOraClob:
+        case ftGuid:
+            d.iUnits1 = def.Size();
+            break;
+        case ftBCD:
+        case ftFMTBcd:
+            d.iUnits1 = def.Precision() >= 1 && def.Precision() <= 32 ? def.Precision() : 32;
+            d.iUnits2 = def.Size();
+            break;
+        case ftWideString:
+        case ftFixedWideChar:
+        case ftWideMemo:
+            d.iUnits1 = def.Size() * 2;
+            break;
+        default:
+            break;
+    }
+    return d;
+}
+
+namespace {
+void appendDescriptors(const TFieldDefs& defs, std::vector<DSFLDDesc>& out) {
+    for (int i = 0; i < defs.Count(); ++i) {
+        out.push_back(fieldDefToDescriptor(defs[i]));
+        if (defs[i].HasChildDefs()) appendDescriptors(defs[i].ChildDefs(), out);
+    }
+}
+
+TFieldType fieldTypeOfEngineType(std::int32_t type) {
+    switch (type) {
+        case fldZSTRING:
+            return ftString;
+        case fldDATE:
+            return ftDate;
+        case fldBLOB:
+            return ftBlob;
+        case fldBOOL:
+            return ftBoolean;
+        case fldINT16:
+            return ftSmallint;
+        case fldINT32:
+            return ftInteger;
+        case fldFLOAT:
+            return ftFloat;
+        case fldBCD:
+            return ftBCD;
+        case fldBYTES:
+            return ftBytes;
+        case fldTIME:
+            return ftTime;
+        case fldTIMESTAMP:
+            return ftDateTime;
+        case fldUINT16:
+            return ftWord;
+        case fldUINT32:
+            return ftLongWord;
+        case fldFLOATIEEE:
+            return ftExtended;
+        case fldVARBYTES:
+            return ftVarBytes;
+        case fldINT64:
+        case fldUINT64:
+            return ftLargeint;
+        case fldADT:
+            return ftADT;
+        case fldARRAY:
+            return ftArray;
+        case fldREF:
+            return ftReference;
+        case fldTABLE:
+            return ftDataSet;
+        case fldDATETIME:
+            return ftTimeStamp;
+        case fldFMTBCD:
+            return ftFMTBcd;
+        case 26:
+            return ftWideString;
+        case fldSINGLE:
+            return ftSingle;
+        case fldINT8:
+            return ftShortint;
+        case fldUINT8:
+            return ftByte;
+        case fldDATETIMEOFFSET:
+            return ftTimeStampOffset;
+        case fldUNICODE:
+            return ftWideString;
+        default:
+            return ftUnknown;
+    }
+}
+
+struct Walk {
+    IDSBase& table;
+    const std::vector<DSFLDDesc>& descriptors;
+    std::size_t next = 0;
+    std::int32_t fieldNo = 1;
+
+    // The "FIELDNAME" parameter of a field, when it exists.
+    bool longName(std::int32_t number, std::u16string& name) {
+        std::uint32_t type = 0, length = 0;
+        if (table.getOptionalParameter(static_cast<std::uint32_t>(number), kFieldNameParameter,
+                                       &type, &length, nullptr) != DBIERR_NONE)
+            return false;
+        std::string bytes(length, '\0');
+        if (table.getOptionalParameter(static_cast<std::uint32_t>(number), kFieldNameParameter,
+                                       &type, &length, bytes.data()) != DBIERR_NONE)
+            return false;
+        bytes.resize(strnlen(bytes.data(), bytes.size()));
+        name = utf8ToUtf16(bytes);
+        return true;
+    }
+
+    // Reads one descriptor (and its children) into defs.
+    void one(TFieldDefs& defs) {
+        const DSFLDDesc& d = descriptors[next++];
+        if (d.iFldAttr & faLink) {
+            ++fieldNo;
+            return;
+        }
+        const std::u16string decoded =
+            utf8ToUtf16(std::string(d.szName, strnlen(d.szName, sizeof d.szName)));
+        std::u16string name = decoded;
+        std::u16string restored;
+        if (decoded.size() == 31 && longName(fieldNo, restored)) name = restored;
+        for (int k = 1; defs.IndexOf(name) >= 0; ++k)
+            name = decoded + u"_" + asciiToUtf16(std::to_string(k));
+
+        TFieldType type = fieldTypeOfEngineType(d.iFldType);
+        std::int32_t size = 0, precision = 0;
+        switch (d.iFldType) {
+            case fldZSTRING:
+            case fldBYTES:
+            case fldVARBYTES:
+            case fldADT:
+            case fldARRAY:
+                size = d.iUnits1;
+                if (d.iFldSubType == 38) type = ftGuid;
+                break;
+            case fldBLOB:
+                size = d.iUnits1;
+                switch (d.iFldSubType) {
+                    case 22:
+                        type = ftMemo;
+                        break;
+                    case 23:
+                        type = ftBlob;
+                        break;
+                    case 24:
+                        type = ftFmtMemo;
+                        break;
+                    case 25:
+                        type = ftParadoxOle;
+                        break;
+                    case 26:
+                        type = ftGraphic;
+                        break;
+                    case 27:
+                        type = ftDBaseOle;
+                        break;
+                    case 28:
+                        type = ftTypedBinary;
+                        break;
+                    case 32:
+                        type = ftWideMemo;
+                        break;
+                    case 33:
+                        type = ftOraClob;
+                        break;
+                    case 34:
+                        type = ftOraBlob;
+                        break;
+                    default:
+                        break;
+                }
+                break;
+            case fldINT16:
+            case fldUINT16:
+                if (d.iFldLen != 2) type = ftUnknown;
+                break;
+            case fldINT32:
+                if (d.iFldSubType == 29) type = ftAutoInc;
+                break;
+            case fldFLOAT:
+                if (d.iFldSubType == 21) type = ftCurrency;
+                break;
+            case fldBCD:
+            case fldFMTBCD:
+                precision = d.iUnits1;
+                size = std::abs(d.iUnits2);
+                break;
+            case fldTABLE:
+                if (d.iFldSubType == 70) type = ftReference;
+                break;
+            case fldUNICODE:
+                size = d.iUnits1 / 2;
+                break;
+            default:
+                break;
+        }
+        if (type == ftUnknown) return;
+
+        TFieldDef& def = defs.AddFieldDef();
+        def.SetFieldNo(fieldNo++);
+        def.SetName(name);
+        def.SetDataType(type);
+        def.SetSize(size);
+        def.SetPrecision(precision);
+        TFieldAttributes attributes = static_cast<TFieldAttributes>(d.iFldAttr);
+        if (d.iFldSubType == 31) attributes |= faFixed;
+        def.SetAttributes(attributes);
+        def.SetInternalCalcField(d.bCalculated != 0);
+        if (type == ftADT) {
+            for (std::int32_t c = 0; c < d.iUnits1 && next < descriptors.size(); ++c)
+                one(def.ChildDefs());
+        } else if (type == ftArray) {
+            if (next < descriptors.size()) one(def.ChildDefs());
+            fieldNo += d.iUnits2;
+        }
+    }
+};
+}  // namespace
+
+std::vector<DSFLDDesc> fieldDefsToDescriptors(const TFieldDefs& defs) {
+    std::vector<DSFLDDesc> out;
+    appendDescriptors(defs, out);
+    return out;
+}
+
+void descriptorsToFieldDefs(IDSBase& table, TFieldDefs& defs, void (*raise)(IDSBase&, DBResult)) {
+    raise(table, table.setProperty(propUndefinedArrays, 1));
+    DSTableInfo info;
+    raise(table, table.getTableInfo(&info));
+    std::vector<DSFLDDesc> descriptors(info.iFields);
+    if (!descriptors.empty()) raise(table, table.getFieldDescriptors(descriptors.data()));
+    defs.Clear();
+    Walk walk{table, descriptors};
+    while (walk.next < descriptors.size()) walk.one(defs);
+}
