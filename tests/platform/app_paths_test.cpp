@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "TempFolder.h"
 #include "Unicode.h"
 
 namespace fs = std::filesystem;
@@ -40,13 +41,8 @@ class ScopedEnv {
 
 class AppPathsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/rovena-paths-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        FDir = pattern;
-    }
-    void TearDown() override { fs::remove_all(FDir); }
-    std::string FDir;
+    TempFolder FTemp;
+    const std::string FDir = FTemp.path();
 };
 
 TEST_F(AppPathsTest, UsesXdgDataHomeAndCreatesIt) {
