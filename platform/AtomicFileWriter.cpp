@@ -32,8 +32,10 @@ std::string temporaryName(const std::string& target) {
     thread_local std::mt19937 random{std::random_device{}()};
     std::string folder = folderOf(target);
     std::string name = folder == "/" ? "/" : folder + "/";
-    name += "." + baseNameOf(target) + ".tmp" + std::to_string(::getpid()) + "-" +
-            std::to_string(counter++) + "-" + std::to_string(random() % 1000000);
+    // A long target name is shortened so the temporary name stays within the name limit.
+    std::string base = baseNameOf(target).substr(0, 128);
+    name += "." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+            "-" + std::to_string(random() % 1000000);
     return name;
 }
 

@@ -175,6 +175,14 @@ TEST(AtomicFileWriter, RefusesWhatCannotBeCreated) {
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder", "readonly"}));
 }
 
+TEST(AtomicFileWriter, LongestNameStillWorks) {
+    TempFolder dir;
+    const std::string name(255, 'n');  // the longest name a folder entry may have
+    ASSERT_TRUE(writeFileAtomically(dir.file16(name), bytesOf(kNew)).ok());
+    EXPECT_EQ(readText(dir.file(name)), kNew);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{name});
+}
+
 TEST(AtomicFileWriter, ReplacesTheFileBehindALink) {
     TempFolder dir;
     writeText(dir.file("real"), kOld);
