@@ -51,14 +51,16 @@ class TForm1 : public QWidget {
     // whether the key was handled (and so goes no further).
     bool FormShortCut(const QKeyEvent& key);
 
+    // Runs one handler as the message loop does: an error it raises ends it and reaches the
+    // default error display, and the program goes on. False when an error was shown.
+    bool handle(void (TForm1::*handler)());
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Runs one handler; an error it raises ends it and is shown. False when that happened.
-    bool handle(void (TForm1::*handler)());
     void refreshBanner();
 
     MessageBoxService& FMessageBoxes;

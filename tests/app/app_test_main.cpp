@@ -1,0 +1,21 @@
+// Window tests share one QApplication. It is started under the program's executable name,
+// "rovena", so that titles derived from that name read as they do in the program.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <vector>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (at build time, for ctest) needs no window system.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static char programName[] = "rovena";
+    static std::vector<char*> qtArgv{programName, nullptr};
+    static int qtArgc = 1;
+    QApplication application(qtArgc, qtArgv.data());
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,95 @@
+// The Qt message-box service: the box it shows and the answer it reports for each way of
+// closing it.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+#include "QtMessageBoxService.h"
+
+namespace {
+
+// Runs `act` on the modal box as soon as it is up (the service's show() blocks until then).
+void whenBoxAppears(const std::function<void(QMessageBox&)>& act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*box);
+        }
+    });
+    timer->start();
+}
+
+TEST(QtMessageBoxService, ShowsTheDescribedBoxOverItsOwner) {
+    QWidget owner;
+    owner.show();
+    QtMessageBoxService service(&owner);
+
+    MessageBoxRequest request;
+    request.text = u"是否删除当前内容？";
+    request.title = u"Rovena";
+    request.icon = MessageBoxIcon::Question;
+    request.buttons = MessageBoxButtons::OkCancel;
+    request.topmost = true;
+
+    bool seen = false;
+    whenBoxAppears([&](QMessageBox& box) {
+        seen = true;
+        EXPECT_EQ(box.parentWidget(), &owner);
+        EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(box.text(), QStringLiteral("是否删除当前内容？"));
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Rovena"));
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        EXPECT_TRUE(box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_EQ(box.buttons().size(), 2);
+        box.button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(service.show(request), MessageBoxAnswer::Cancel);
+    EXPECT_TRUE(seen);
+}
+
+TEST(QtMessageBoxService, AnswersThePressedButtonOrTheDismissAnswer) {
+    struct Case {
+        MessageBoxButtons buttons;
+        QMessageBox::StandardButton press;  // NoButton: dismissed with Escape
+        MessageBoxAnswer answer;
+    };
+    const Case cases[] = {
+        {MessageBoxButtons::Ok, QMessageBox::Ok, MessageBoxAnswer::Ok},
+        {MessageBoxButtons::Ok, QMessageBox::NoButton, MessageBoxAnswer::Ok},
+        {MessageBoxButtons::OkCancel, QMessageBox::Ok, MessageBoxAnswer::Ok},
+        {MessageBoxButtons::OkCancel, QMessageBox::NoButton, MessageBoxAnswer::Cancel},
+        {MessageBoxButtons::YesNo, QMessageBox::Yes, MessageBoxAnswer::Yes},
+        {MessageBoxButtons::YesNo, QMessageBox::NoButton, MessageBoxAnswer::No},
+        {MessageBoxButtons::YesNoCancel, QMessageBox::No, MessageBoxAnswer::No},
+        {MessageBoxButtons::RetryCancel, QMessageBox::Retry, MessageBoxAnswer::Retry},
+        {MessageBoxButtons::AbortRetryIgnore, QMessageBox::Ignore, MessageBoxAnswer::Ignore},
+    };
+    QtMessageBoxService service;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.buttons) * 100 + static_cast<int>(c.answer));
+        MessageBoxRequest request;
+        request.text = u"text";
+        request.buttons = c.buttons;
+        whenBoxAppears([&](QMessageBox& box) {
+            if (c.press == QMessageBox::NoButton) {
+                box.reject();  // what Escape does
+            } else {
+                ASSERT_NE(box.button(c.press), nullptr);
+                box.button(c.press)->click();
+            }
+        });
+        EXPECT_EQ(service.show(request), c.answer);
+    }
+}
+
+}  // namespace
