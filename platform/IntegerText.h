@@ -1,5 +1,5 @@
 #pragma once
-// Integer text as a Windows program reads and writes it.
+// Integer text: parsing with a sign and decimal or hexadecimal digits, and decimal formatting.
 
 #include <cstdint>
 #include <optional>
