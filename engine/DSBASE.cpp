@@ -7,14 +7,29 @@ namespace {
 // Storage length of a field by engine type, or 0 when the type takes no storage of its own.
 std::int32_t fixedStorageLength(std::int32_t type, std::int32_t precision) {
     switch (type) {
-        case fldDATE: case fldINT32: case fldTIME: case fldUINT32: case 4100:
-        case fldBLOB: case fldSINGLE: case fldTABLE:
+        case fldDATE:
+        case fldINT32:
+        case fldTIME:
+        case fldUINT32:
+        case 4100:
+        case fldBLOB:
+        case fldSINGLE:
+        case fldTABLE:
             return 4;
-        case fldBOOL: case fldINT16: case fldUINT16: case fldINT8: case fldUINT8: case 4099:
+        case fldBOOL:
+        case fldINT16:
+        case fldUINT16:
+        case fldINT8:
+        case fldUINT8:
+        case 4099:
             return 2;
-        case fldFLOAT: case fldTIMESTAMP: case fldINT64: case fldUINT64:
+        case fldFLOAT:
+        case fldTIMESTAMP:
+        case fldINT64:
+        case fldUINT64:
             return 8;
-        case fldBCD: case fldFMTBCD:
+        case fldBCD:
+        case fldFMTBCD:
             return precision == 0 ? 34 : (precision + 1) / 2 + 2;
         case fldFLOATIEEE:
             return 10;
@@ -26,7 +41,6 @@ std::int32_t fixedStorageLength(std::int32_t type, std::int32_t precision) {
             return 0;
     }
 }
-
 
 // Number of descriptors of the subtree that starts at index i (the field and its children).
 std::size_t subtreeSize(const DSFLDDesc* d, std::size_t count, std::size_t i) {
@@ -76,7 +90,8 @@ DBResult DSBASE::expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* d,
         std::string base(f.szName, strnlen(f.szName, sizeof f.szName));
         for (std::int32_t e = 0; e < f.iUnits1; ++e) {
             std::string suffix = "[" + std::to_string(e) + "]";
-            std::string name = base.substr(0, 31 - std::min<std::size_t>(31, suffix.size())) + suffix;
+            std::string name =
+                base.substr(0, 31 - std::min<std::size_t>(31, suffix.size())) + suffix;
             std::vector<DSFLDDesc> element;
             std::vector<std::uint32_t> elementMap;
             DBResult rc = expandDescriptors(static_cast<std::uint32_t>(elementSize),
@@ -174,6 +189,7 @@ void DSBASE::createIndex(const std::string& name, bool changeIndex) {
     idx->name = name;
     idx->id = FNextIndexId++;
     idx->isChangeIndex = changeIndex;
+    idx->capacity = FLiveCount + 10;
     FIndexes.push_back(std::move(idx));
 }
 
@@ -187,6 +203,7 @@ void DSBASE::resetDefinition() {
     FScratch.clear();
     FAutoIncField = -1;
     FIndexes.clear();
+    resetStore();
 }
 
 DBResult DSBASE::defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
@@ -232,6 +249,8 @@ DBResult DSBASE::defineTable(std::uint32_t fieldCount, const DSFLDDesc* descript
     }
     FNextAutoInc = 1;
 
+    resetStore();
+    FStore.setLayout(FFields);
     if (!defaultOrder()) createIndex("DEFAULT_ORDER", false);
     createIndex("CHANGEINDEX", true);
 
@@ -245,13 +264,13 @@ DBResult DSBASE::getTableInfo(DSTableInfo* info) {
     std::lock_guard guard(FLock);
     std::memset(info, 0, sizeof *info);
     std::memcpy(info->szTableName, FName.data(), std::min<std::size_t>(FName.size(), 260));
-    info->iFields = static_cast<std::uint32_t>(FReportUndefinedArrays ? FDefinedFields.size()
-                                                                     : FFields.size());
+    info->iFields =
+        static_cast<std::uint32_t>(FReportUndefinedArrays ? FDefinedFields.size() : FFields.size());
     info->iRecBufSize = FRecordLength;
     info->iBookMarkSize = kBookmarkSize;
     info->bReadOnly = FReadOnly ? 1 : 0;
-    info->iIndexes = static_cast<std::uint32_t>(
-        std::count_if(FIndexes.begin(), FIndexes.end(), [](const auto& i) { return !i->isChangeIndex; }));
+    info->iIndexes = static_cast<std::uint32_t>(std::count_if(
+        FIndexes.begin(), FIndexes.end(), [](const auto& i) { return !i->isChangeIndex; }));
     info->iOptParams = static_cast<std::uint32_t>(std::count_if(
         FOptParams.begin(), FOptParams.end(), [](const auto& p) { return p.fieldNo == 0; }));
     info->bDelta = FHoldsDelta ? 1 : 0;
@@ -266,8 +285,9 @@ DBResult DSBASE::getFieldDescriptors(DSFLDDesc* descriptors) {
     for (std::size_t i = 0; i < src.size(); ++i) {
         descriptors[i] = src[i];
         const std::uint32_t fieldNo = src[i].iFieldID;
-        descriptors[i].iOptParameters = static_cast<std::int32_t>(std::count_if(
-            FOptParams.begin(), FOptParams.end(), [&](const auto& p) { return p.fieldNo == fieldNo; }));
+        descriptors[i].iOptParameters = static_cast<std::int32_t>(
+            std::count_if(FOptParams.begin(), FOptParams.end(),
+                          [&](const auto& p) { return p.fieldNo == fieldNo; }));
     }
     return DBIERR_NONE;
 }
@@ -281,32 +301,74 @@ DBResult DSBASE::getProperty(std::uint32_t id, std::uint32_t* value) {
     if (value == nullptr) return errInvalidParameter;
     std::lock_guard guard(FLock);
     switch (id) {
-        case propLogChanges: *value = FLogChanges; break;
-        case propReadOnly: *value = FReadOnly; break;
-        case propChangeCount: *value = 0; break;  // the change log holds no entries yet
-        case propConstraintsDisabled: *value = FConstraintsDisabled; break;
-        case propPartialPacket: *value = FPartial; break;
-        case propLiveRecordCount: {
-            auto idx = defaultOrder();
-            *value = idx ? idx->count() : 0;
+        case propLogChanges:
+            *value = FLogChanges;
             break;
-        }
-        case propNoAutoIncField: *value = FAutoIncField < 0; break;
-        case propHoldsDelta: *value = FHoldsDelta; break;
-        case propOmitMetadata: *value = FOmitMetadata; break;
-        case propSavePoint: *value = 0; break;  // the change log is empty
-        case propUndefinedArrays: *value = FReportUndefinedArrays; break;
-        case propChangeIndexView: *value = FChangeIndexView; break;
-        case propStreamMode: *value = FStreamMode; break;
-        case propDeletesDisabled: *value = FDeletesDisabled; break;
-        case propInsertsDisabled: *value = FInsertsDisabled; break;
-        case propModifiesDisabled: *value = FModifiesDisabled; break;
-        case propKeepTrailingSpaces: *value = FKeepTrailingSpaces; break;
-        case propChangeCounter: *value = FChangeCounter; break;
-        case propUtf8Metadata: *value = FUtf8Metadata; break;
-        case propUtf8ErrorText: *value = FUtf8ErrorText; break;
-        case propCodePage: *value = FCodePage; break;
-        case 9: case 12: case 13: case 14: case 15: case 17: case 18:
+        case propReadOnly:
+            *value = FReadOnly;
+            break;
+        case propChangeCount:
+            return changeCount(value);
+        case propConstraintsDisabled:
+            *value = FConstraintsDisabled;
+            break;
+        case propPartialPacket:
+            *value = FPartial;
+            break;
+        case propLiveRecordCount:
+            *value = FLiveCount;
+            break;
+        case propNoAutoIncField:
+            *value = FAutoIncField < 0;
+            break;
+        case propHoldsDelta:
+            *value = FHoldsDelta;
+            break;
+        case propOmitMetadata:
+            *value = FOmitMetadata;
+            break;
+        case propSavePoint:
+            return FLog.currentSavePoint(value);
+        case propUndefinedArrays:
+            *value = FReportUndefinedArrays;
+            break;
+        case propChangeIndexView:
+            *value = FChangeIndexView;
+            break;
+        case propStreamMode:
+            *value = FStreamMode;
+            break;
+        case propDeletesDisabled:
+            *value = FDeletesDisabled;
+            break;
+        case propInsertsDisabled:
+            *value = FInsertsDisabled;
+            break;
+        case propModifiesDisabled:
+            *value = FModifiesDisabled;
+            break;
+        case propKeepTrailingSpaces:
+            *value = FKeepTrailingSpaces;
+            break;
+        case propChangeCounter:
+            *value = FChangeCounter;
+            break;
+        case propUtf8Metadata:
+            *value = FUtf8Metadata;
+            break;
+        case propUtf8ErrorText:
+            *value = FUtf8ErrorText;
+            break;
+        case propCodePage:
+            *value = FCodePage;
+            break;
+        case 9:
+        case 12:
+        case 13:
+        case 14:
+        case 15:
+        case 17:
+        case 18:
             *value = FOtherProperties[id];
             break;
         default:
@@ -318,29 +380,67 @@ DBResult DSBASE::getProperty(std::uint32_t id, std::uint32_t* value) {
 DBResult DSBASE::setProperty(std::uint32_t id, std::uint32_t value) {
     std::lock_guard guard(FLock);
     switch (id) {
-        case propLogChanges: FLogChanges = value != 0; break;
-        case propReadOnly: FReadOnly = value != 0; break;
-        case propConstraintsDisabled: FConstraintsDisabled = value != 0; break;
-        case propPartialPacket: FPartial = value != 0; break;
+        case propLogChanges:
+            FLogChanges = value != 0;
+            break;
+        case propReadOnly:
+            FReadOnly = value != 0;
+            break;
+        case propConstraintsDisabled:
+            FConstraintsDisabled = value != 0;
+            break;
+        case propPartialPacket:
+            FPartial = value != 0;
+            break;
         case propNoAutoIncField:
             if (value != 0) {
                 if (FAutoIncField < 0) return errNotApplicable;
                 FAutoIncField = -1;
             }
             break;
-        case propOmitMetadata: FOmitMetadata = value != 0; break;
-        case propUndefinedArrays: FReportUndefinedArrays = value != 0; break;
-        case propChangeIndexView: FChangeIndexView = value; break;
-        case propStreamMode: FStreamMode = value; break;
-        case propDeletesDisabled: FDeletesDisabled = value != 0; break;
-        case propInsertsDisabled: FInsertsDisabled = value != 0; break;
-        case propModifiesDisabled: FModifiesDisabled = value != 0; break;
-        case propKeepTrailingSpaces: FKeepTrailingSpaces = value != 0; break;
-        case propChangeCounter: FChangeCounter = value; break;
-        case propUtf8Metadata: FUtf8Metadata = value != 0; break;
-        case propUtf8ErrorText: FUtf8ErrorText = value != 0; break;
-        case propCodePage: FCodePage = value; break;
-        case 9: case 12: case 13: case 14: case 15: case 17: case 18:
+        case propOmitMetadata:
+            FOmitMetadata = value != 0;
+            break;
+        case propUndefinedArrays:
+            FReportUndefinedArrays = value != 0;
+            break;
+        case propChangeIndexView:
+            FChangeIndexView = value;
+            break;
+        case propStreamMode:
+            FStreamMode = value;
+            break;
+        case propDeletesDisabled:
+            FDeletesDisabled = value != 0;
+            break;
+        case propInsertsDisabled:
+            FInsertsDisabled = value != 0;
+            break;
+        case propModifiesDisabled:
+            FModifiesDisabled = value != 0;
+            break;
+        case propKeepTrailingSpaces:
+            FKeepTrailingSpaces = value != 0;
+            break;
+        case propChangeCounter:
+            FChangeCounter = value;
+            break;
+        case propUtf8Metadata:
+            FUtf8Metadata = value != 0;
+            break;
+        case propUtf8ErrorText:
+            FUtf8ErrorText = value != 0;
+            break;
+        case propCodePage:
+            FCodePage = value;
+            break;
+        case 9:
+        case 12:
+        case 13:
+        case 14:
+        case 15:
+        case 17:
+        case 18:
             FOtherProperties[id] = value;
             break;
         default:  // 2, 5, 7, 10 are read-only; any other number is unknown
@@ -357,8 +457,7 @@ std::vector<DSBASE::OptionalParameter>::iterator DSBASE::findOptionalParameter(
 }
 
 DBResult DSBASE::getOptionalParameter(std::uint32_t fieldNo, const char* name,
-                                      std::uint32_t* typeWord, std::uint32_t* length,
-                                      void* value) {
+                                      std::uint32_t* typeWord, std::uint32_t* length, void* value) {
     if (name == nullptr) return errInvalidParameter;
     std::lock_guard guard(FLock);
     auto it = findOptionalParameter(fieldNo, name);
@@ -382,7 +481,8 @@ DBResult DSBASE::addOptionalParameter(std::uint32_t fieldNo, const char* name,
     if (fieldNo > FFields.size()) return errOutOfRange;
     if (findOptionalParameter(fieldNo, name) != FOptParams.end()) return errNameNotUnique;
     const auto* bytes = static_cast<const unsigned char*>(value);
-    FOptParams.push_back({fieldNo, name, typeWord, std::vector<unsigned char>(bytes, bytes + length)});
+    FOptParams.push_back(
+        {fieldNo, name, typeWord, std::vector<unsigned char>(bytes, bytes + length)});
     return DBIERR_NONE;
 }
 

@@ -7,27 +7,32 @@
 #include <string>
 #include <vector>
 
+#include "ChangeLog.h"
 #include "DSIndex.h"
 #include "IDSBase.h"
+#include "RecordStore.h"
 
 class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
-public:
+  public:
     DSBASE();
     ~DSBASE() override;
 
     DBResult defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
                          const char* name) override;
-    DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name,
-                                  std::uint32_t* typeWord, std::uint32_t* length,
-                                  void* value) override;
-    DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name,
-                                  std::uint32_t typeWord, std::uint32_t length,
-                                  const void* value) override;
+    DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t* typeWord,
+                                  std::uint32_t* length, void* value) override;
+    DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t typeWord,
+                                  std::uint32_t length, const void* value) override;
     DBResult getTableInfo(DSTableInfo* info) override;
     DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
+    DBResult commitChangeLog() override;
+    DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
+                          std::uint32_t fieldNumber, std::uint8_t kind) override;
     DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     DBResult getProperty(std::uint32_t id, std::uint32_t* value) override;
     DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
+    DBResult emptyTable() override;
+    DBResult undoToSavePoint(std::uint32_t savePoint) override;
     DBResult dropOptionalParameter(std::uint32_t fieldNo, const char* name) override;
 
     // Engine-internal access for cursors, the store and the packet code.
@@ -46,7 +51,100 @@ public:
     };
     const std::vector<OptionalParameter>& optionalParameters() const { return FOptParams; }
 
-private:
+    // ---- The record store (engine-internal; DSBASEStore.cpp) ----
+    // Every operation takes the table's lock. Record numbers are 1-based slots; slots 1 to
+    // next - 1 are in use (live, superseded, deleted or released), slot next is the scratch
+    // slot. Buffers have the table's record layout (recordLength() bytes).
+
+    // Stores buffer at slot next and joins it to the indexes (at the default order's insertion
+    // hint, else after the last record). When changes are logged the record's status becomes
+    // recInserted and an insert is logged; otherwise the slot's status byte is left as it is.
+    DBResult storeInsert(const unsigned char* buffer, std::uint32_t* recordNumber);
+    // For loading a datapacket: stores buffer at slot next with the given status, without
+    // logging and whatever the logging setting. A record whose status is not live (any of
+    // recSuperseded, recDeleted, recReleased) keeps its slot but joins no index.
+    DBResult storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
+                                   std::uint32_t* recordNumber);
+    // Writes a new version of record at slot next, which takes the old version's place in
+    // every index; answers the new version's number. positionHint: where the caller last saw
+    // the record in the default order (0 when unknown); checked before it is used.
+    DBResult storeModify(std::uint32_t record, const unsigned char* buffer,
+                         std::uint32_t* newRecord, std::uint32_t positionHint = 0);
+    // Marks record deleted and takes it out of every index; its slot stays untouched.
+    DBResult storeDelete(std::uint32_t record, std::uint32_t positionHint = 0);
+    // Copies record (1 to next) into buffer.
+    DBResult storeRead(std::uint32_t record, unsigned char* buffer);
+    // One field of record: fieldNumber 1..fields copies the field's storage length of bytes to
+    // value (when given) and its indicator byte to indicator (when given); fieldNumber 0 gives
+    // the status byte (one byte to value).
+    DBResult storeReadField(std::uint32_t record, std::uint32_t fieldNumber, void* value,
+                            std::uint8_t* indicator);
+    // Releases a slot in use: its fields become null, its status gets recReleased, and the
+    // highest used slot is given back (next - 1). A live record leaves the indexes first.
+    void releaseRecord(std::uint32_t record);
+    // Undoes the newest change-log entry; answers the record that is current afterwards.
+    // errNothingToUndo when the log is empty. Entries that do not match the store (a log read
+    // from a foreign packet) are dropped without effect.
+    DBResult undoLastEntry(std::uint32_t* record);
+    // The number of changes (property 2).
+    DBResult changeCount(std::uint32_t* count);
+
+    // Loading support: room for count more slots past next - 1 (the caller caps count by the
+    // bytes it holds), the loading growth rule (grow by the capacity, by half of it past 1000
+    // slots), log entries read from a packet, rebuilding the indexes from the live slots.
+    DBResult reserveSlots(std::uint32_t count);
+    void setLoadGrowth(bool on);
+    DBResult appendLogEntry(const DSLogEntry& entry);
+    DBResult replaceChangeLog(const std::vector<DSLogEntry>& entries);
+    DBResult rebuildIndexes();
+    // Caps the bytes the record store may hold (0: no cap); growth past it fails with
+    // errNoMemory like a failed allocation.
+    void setStoreByteLimit(std::size_t bytes);
+
+    // Read access for cursors and the datapacket writer.
+    std::uint32_t nextRecord() const { return FNext; }
+    std::uint32_t capacity() const { return FStore.capacity(); }
+    std::uint32_t liveCount() const { return FLiveCount; }
+    std::uint32_t releasedCount() const { return FReleasedCount; }
+    // The status byte of a slot, 0 for a number outside the store.
+    std::uint8_t recordStatus(std::uint32_t record) const;
+    const RecordStore& store() const { return FStore; }
+    const ChangeLog& changeLog() const { return FLog; }
+    const std::vector<std::shared_ptr<DSIDX>>& indexes() const { return FIndexes; }
+    int autoIncField() const { return FAutoIncField; }  // 0-based, -1 when none
+    std::uint32_t nextAutoIncValue() const { return FNextAutoInc; }
+    void setNextAutoIncValue(std::uint32_t value);
+    bool logsChanges() const { return FLogChanges; }
+    bool holdsDelta() const { return FHoldsDelta; }
+    bool keepsTrailingSpaces() const { return FKeepTrailingSpaces; }
+
+    // Cursor callbacks: one registration per owner (a cursor), called in registration order
+    // after every change of the store while the lock is held.
+    DBResult registerCursorCallback(const void* owner, DSChangeCallback callback, void* clientData);
+    void unregisterCursorCallback(const void* owner);
+
+  private:
+    enum class ChangeKind { Insert, Modify, Delete };
+    struct CursorCallback {
+        const void* owner;
+        DSChangeCallback callback;
+        void* clientData;
+    };
+
+    DBResult checkPermission(ChangeKind kind) const;
+    DBResult checkChangedRecord(std::uint32_t record) const;
+    bool inUse(std::uint32_t record) const;
+    DBResult makeRoomForNext();
+    DBResult reserveIndexes();
+    DBResult insertSlot(const unsigned char* buffer, bool logged, const std::uint8_t* status,
+                        std::uint32_t* recordNumber);
+    std::uint32_t unindex(std::uint32_t record, std::uint32_t positionHint);
+    void releaseSlot(std::uint32_t record);
+    bool versionsEqual(std::uint32_t newer, std::uint32_t older) const;
+    void rebuildChangeIndex();
+    void notifyCursors();
+    void resetStore();
+
     DBResult expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
                                std::vector<DSFLDDesc>& out,
                                std::vector<std::uint32_t>* definedToField) const;
@@ -59,11 +157,19 @@ private:
     std::recursive_mutex FLock;
     bool FDefined = false;
     std::string FName;
-    std::vector<DSFLDDesc> FDefinedFields;  // as handed to defineTable (arrays unexpanded)
-    std::vector<DSFLDDesc> FFields;         // completed, arrays expanded
+    std::vector<DSFLDDesc> FDefinedFields;       // as handed to defineTable (arrays unexpanded)
+    std::vector<DSFLDDesc> FFields;              // completed, arrays expanded
     std::vector<std::uint32_t> FDefinedToField;  // FDefinedFields[i] -> index into FFields
     std::uint32_t FRecordLength = 0;
     std::vector<unsigned char> FScratch;
+
+    RecordStore FStore;
+    ChangeLog FLog;
+    std::uint32_t FNext = 1;           // next record number; slot next is the scratch slot
+    std::uint32_t FLiveCount = 0;      // records in the default order
+    std::uint32_t FReleasedCount = 0;  // released slots below the highest used one
+    bool FLoadGrowth = false;
+    std::vector<CursorCallback> FCallbacks;
 
     int FAutoIncField = -1;  // 0-based field index, or -1
     std::uint32_t FNextAutoInc = 1;

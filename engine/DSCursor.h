@@ -8,7 +8,7 @@
 #include "IDSCursor.h"
 
 class DSCursor : public IDSCursor {
-public:
+  public:
     DSCursor();
     ~DSCursor() override;
 
@@ -16,7 +16,7 @@ public:
     DBResult getCursorInfo(DSTableInfo* info) override;
     DBResult moveBeforeFirst() override;
 
-private:
+  private:
     void syncWithIndex();
     void noteMove();
 
@@ -27,8 +27,8 @@ private:
     std::uint32_t FRecordLength = 0;
     std::vector<unsigned char> FScratch;
 
-    std::uint32_t FPos = 0;      // p
-    DBResult FStatus = 0;        // s
+    std::uint32_t FPos = 0;  // p
+    DBResult FStatus = 0;    // s
     std::uint32_t FFirst = 1;
     std::uint32_t FLast = 0;
 

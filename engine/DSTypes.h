@@ -8,19 +8,19 @@
 
 // One field of a table, handed to defineTable and completed by it.
 struct DSFLDDesc {
-    char szName[32];              // UTF-8, NUL-terminated, at most 31 bytes
-    std::int32_t iFldType;        // engine field type
-    std::int32_t iFldSubType;     // engine sub-type
-    std::int32_t iUnits1;         // string: maximum bytes; BCD: precision
-    std::int32_t iUnits2;         // BCD: scale
-    std::int32_t iFldLen;         // storage length in a record (engine)
-    std::int32_t iFldOffsInRec;   // offset of the value in a record (engine)
-    std::int32_t iNullOffsInRec;  // offset of the indicator byte (engine)
-    std::uint16_t iFieldID;       // 1-based position (engine)
-    std::uint16_t iFieldIDParent; // parent of a structured field's child (engine)
-    std::int32_t bCalculated;     // -1 true, 0 false
-    std::int32_t iFldAttr;        // field attribute flags, zero-extended
-    std::int32_t iOptParameters;  // number of field-level optional parameters (engine)
+    char szName[32];               // UTF-8, NUL-terminated, at most 31 bytes
+    std::int32_t iFldType;         // engine field type
+    std::int32_t iFldSubType;      // engine sub-type
+    std::int32_t iUnits1;          // string: maximum bytes; BCD: precision
+    std::int32_t iUnits2;          // BCD: scale
+    std::int32_t iFldLen;          // storage length in a record (engine)
+    std::int32_t iFldOffsInRec;    // offset of the value in a record (engine)
+    std::int32_t iNullOffsInRec;   // offset of the indicator byte (engine)
+    std::uint16_t iFieldID;        // 1-based position (engine)
+    std::uint16_t iFieldIDParent;  // parent of a structured field's child (engine)
+    std::int32_t bCalculated;      // -1 true, 0 false
+    std::int32_t iFldAttr;         // field attribute flags, zero-extended
+    std::int32_t iOptParameters;   // number of field-level optional parameters (engine)
 };
 static_assert(sizeof(DSFLDDesc) == 76, "DSFLDDesc is a packed record");
 
@@ -129,4 +129,8 @@ enum : std::uint32_t {
 };
 
 constexpr std::uint32_t kBookmarkSize = 20;
+
+// A cursor's change callback: the table calls it, with the client data given at registration,
+// after every change of its store, while it holds its lock.
+using DSChangeCallback = void (*)(void* clientData);
 constexpr std::int32_t kMaxStorageLength = 0xFFFB;

@@ -9,7 +9,7 @@
 #include "DSTypes.h"
 
 class IDSBase {
-public:
+  public:
     virtual ~IDSBase() = default;
 
     // Defines the table from fieldCount descriptors; name is the UTF-8 table name.
@@ -30,11 +30,32 @@ public:
     // Copies the completed descriptors into an array of getTableInfo().iFields entries.
     virtual DBResult getFieldDescriptors(DSFLDDesc* descriptors) = 0;
 
+    // Merges the change log into the store: every live record becomes unmodified, superseded
+    // versions and deleted records are released, the log is emptied. Record numbers of live
+    // records, the default order and every cursor's position stay.
+    virtual DBResult commitChangeLog() = 0;
+    // Sets field fieldNumber's indicator byte to kind (indValue, indNull or indUnassigned) in
+    // buffer, a record buffer of the table's layout, or, when buffer is null, in the stored
+    // record recordNumber (1 to next, else errOutOfRange). For a structure field of storage
+    // length 0 and kind indNull, the indicators of the fields inside it become indNull too.
+    virtual DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
+                                  std::uint32_t fieldNumber, std::uint8_t kind) = 0;
+
     // The code's text, at most 126 characters, into text (capacity bytes).
     virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
 
+    // Table properties (propLogChanges ... propCodePage). Property 2 is the number of changes
+    // in the change log, 5 the number of live records, 10 the current save point.
     virtual DBResult getProperty(std::uint32_t id, std::uint32_t* value) = 0;
     virtual DBResult setProperty(std::uint32_t id, std::uint32_t value) = 0;
+
+    // Removes every record: the next record number becomes 1, every index and the change log
+    // become empty, every status byte 0.
+    virtual DBResult emptyTable() = 0;
+    // Undoes the newest changes, one at a time, until the change log is no longer than at
+    // savePoint (a value of property 10); 0 undoes every change. errInvalidParameter when the
+    // save point does not exist (any more).
+    virtual DBResult undoToSavePoint(std::uint32_t savePoint) = 0;
 
     virtual DBResult dropOptionalParameter(std::uint32_t fieldNo, const char* name) = 0;
 };

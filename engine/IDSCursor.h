@@ -9,7 +9,7 @@
 #include "IDSBase.h"
 
 class IDSCursor {
-public:
+  public:
     virtual ~IDSCursor() = default;
 
     // Attaches the cursor to a defined table; errNotApplicable when already attached.

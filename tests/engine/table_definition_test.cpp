@@ -44,7 +44,8 @@ TEST(TableDefinition, StationTableLayoutMatchesTheRecordFormat) {
         EXPECT_EQ(fields[i].iFieldIDParent, 0);
     }
     // the first name's UTF-8 bytes, then zero bytes up to 32
-    const unsigned char name1[] = {0xe7, 0x94, 0xb5, 0xe5, 0x8f, 0xb0, 0xe5, 0x90, 0x8d, 0xe7, 0xa7, 0xb0};
+    const unsigned char name1[] = {0xe7, 0x94, 0xb5, 0xe5, 0x8f, 0xb0,
+                                   0xe5, 0x90, 0x8d, 0xe7, 0xa7, 0xb0};
     EXPECT_EQ(std::memcmp(fields[0].szName, name1, sizeof name1), 0);
     for (std::size_t b = sizeof name1; b < 32; ++b) EXPECT_EQ(fields[0].szName[b], 0);
 }
@@ -113,13 +114,15 @@ TEST(TableDefinition, GivenLengthWinsOverWidth) {
 }
 
 TEST(TableDefinition, StorageLengthsByType) {
-    struct Case { std::int32_t type, units1, len; };
+    struct Case {
+        std::int32_t type, units1, len;
+    };
     const Case cases[] = {
-        {fldDATE, 0, 4},  {fldBOOL, 0, 2},      {fldINT16, 0, 2},  {fldFLOAT, 0, 8},
-        {fldBCD, 0, 34},  {fldBCD, 5, 5},       {fldBCD, 32, 18},  {fldFMTBCD, 9, 7},
-        {fldBLOB, 0, 4},  {fldFLOATIEEE, 0, 10}, {fldINT64, 0, 8}, {fldDATETIME, 0, 16},
-        {fldSINGLE, 0, 4}, {fldINT8, 0, 2},     {fldUINT8, 0, 2},  {fldDATETIMEOFFSET, 0, 20},
-        {fldUNICODE, 20, 22}, {fldVARBYTES, 30, 32}, {4099, 0, 2}, {4100, 0, 4},
+        {fldDATE, 0, 4},      {fldBOOL, 0, 2},       {fldINT16, 0, 2}, {fldFLOAT, 0, 8},
+        {fldBCD, 0, 34},      {fldBCD, 5, 5},        {fldBCD, 32, 18}, {fldFMTBCD, 9, 7},
+        {fldBLOB, 0, 4},      {fldFLOATIEEE, 0, 10}, {fldINT64, 0, 8}, {fldDATETIME, 0, 16},
+        {fldSINGLE, 0, 4},    {fldINT8, 0, 2},       {fldUINT8, 0, 2}, {fldDATETIMEOFFSET, 0, 20},
+        {fldUNICODE, 20, 22}, {fldVARBYTES, 30, 32}, {4099, 0, 2},     {4100, 0, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " units " << c.units1);
@@ -163,8 +166,8 @@ TEST(TableDefinition, ArrayFieldIsExpandedIntoNamedElements) {
 
 TEST(TableProperties, EveryServedIdHoldsItsValueAndOthersAreRefused) {
     auto table = defineStationTable();
-    for (std::uint32_t id : {0u, 1u, 3u, 4u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u,
-                             20u, 21u, 22u, 23u, 24u, 25u, 26u, 27u}) {
+    for (std::uint32_t id : {0u,  1u,  3u,  4u,  8u,  9u,  11u, 12u, 13u, 14u, 15u, 16u,
+                             17u, 18u, 19u, 20u, 21u, 22u, 23u, 24u, 25u, 26u, 27u}) {
         SCOPED_TRACE(id);
         const std::uint32_t v = id == 27 ? 936 : (id == 19 || id == 24 ? 13 : 1);
         ASSERT_EQ(table->setProperty(id, v), DBIERR_NONE);
@@ -217,8 +220,10 @@ TEST(ErrorText, KnownCodesHaveTheirTextAndOthersAreNotFound) {
 TEST(OptionalParameters, AddGetAndDropByFieldAndName) {
     auto table = defineStationTable();
     const char name[] = "a long field name";
-    ASSERT_EQ(table->addOptionalParameter(3, "FIELDNAME", 0x80490002u, sizeof name, name), DBIERR_NONE);
-    EXPECT_EQ(table->addOptionalParameter(3, "fieldname", 0x80490002u, sizeof name, name), errNameNotUnique);
+    ASSERT_EQ(table->addOptionalParameter(3, "FIELDNAME", 0x80490002u, sizeof name, name),
+              DBIERR_NONE);
+    EXPECT_EQ(table->addOptionalParameter(3, "fieldname", 0x80490002u, sizeof name, name),
+              errNameNotUnique);
     std::uint32_t type = 0, length = 0;
     ASSERT_EQ(table->getOptionalParameter(3, "FieldName", &type, &length, nullptr), DBIERR_NONE);
     EXPECT_EQ(type, 0x80490002u);
@@ -227,7 +232,8 @@ TEST(OptionalParameters, AddGetAndDropByFieldAndName) {
     length = sizeof buffer;
     ASSERT_EQ(table->getOptionalParameter(3, "FIELDNAME", &type, &length, buffer), DBIERR_NONE);
     EXPECT_STREQ(buffer, name);
-    EXPECT_EQ(table->getOptionalParameter(4, "FIELDNAME", &type, &length, nullptr), errObjectNotFound);
+    EXPECT_EQ(table->getOptionalParameter(4, "FIELDNAME", &type, &length, nullptr),
+              errObjectNotFound);
 
     std::vector<DSFLDDesc> fields(20);
     table->getFieldDescriptors(fields.data());
