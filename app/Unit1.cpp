@@ -39,7 +39,7 @@ TForm1::TForm1(MessageBoxService& messageBoxes, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    qApp->removeEventFilter(this);
+    if (qApp != nullptr) qApp->removeEventFilter(this);
 }
 
 void TForm1::FormCreate() {
