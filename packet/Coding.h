@@ -75,19 +75,19 @@ inline unsigned char* putFixed64(unsigned char* dst, std::uint64_t v) {
 }
 
 inline void putFixed16(std::vector<unsigned char>& dst, std::uint16_t v) {
-    unsigned char buf[2];
-    putFixed16(buf, v);
-    dst.insert(dst.end(), buf, buf + 2);
+    const std::size_t at = dst.size();
+    dst.resize(at + 2);
+    putFixed16(dst.data() + at, v);
 }
 inline void putFixed32(std::vector<unsigned char>& dst, std::uint32_t v) {
-    unsigned char buf[4];
-    putFixed32(buf, v);
-    dst.insert(dst.end(), buf, buf + 4);
+    const std::size_t at = dst.size();
+    dst.resize(at + 4);
+    putFixed32(dst.data() + at, v);
 }
 inline void putFixed64(std::vector<unsigned char>& dst, std::uint64_t v) {
-    unsigned char buf[8];
-    putFixed64(buf, v);
-    dst.insert(dst.end(), buf, buf + 8);
+    const std::size_t at = dst.size();
+    dst.resize(at + 8);
+    putFixed64(dst.data() + at, v);
 }
 
 inline bool getFixed8(ByteReader& in, std::uint8_t* v) {
