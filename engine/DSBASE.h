@@ -25,6 +25,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
                                   std::uint32_t length, const void* value) override;
     DBResult getTableInfo(DSTableInfo* info) override;
     DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
+    DBResult streamTable(std::vector<unsigned char>& packet) override;
     DBResult commitChangeLog() override;
     DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
                           std::uint32_t fieldNumber, std::uint8_t kind) override;

@@ -1,5 +1,11 @@
 #pragma once
 // DSCursor: a position in one index of one table, behind IDSCursor.
+//
+// The cursor keeps its position p and status s, and snapshots taken after every move: the
+// index's change counter, the last position and status, and the record number at the last
+// position (the current record). An operation that reads or moves first compares the index's
+// change counter with its snapshot and, when the index changed, finds the current record again
+// (syncWithIndex).
 
 #include <memory>
 #include <vector>
@@ -8,17 +14,48 @@
 #include "IDSCursor.h"
 
 class DSCursor : public IDSCursor {
-  public:
+public:
     DSCursor();
     ~DSCursor() override;
 
     DBResult openOnTable(const IDSBasePtr& table) override;
     DBResult getCursorInfo(DSTableInfo* info) override;
+    DBResult readCurrentRecord(unsigned char* buffer) override;
+    DBResult readBookmark(unsigned char* bookmark) override;
+    DBResult getSequenceNo(std::uint32_t* number) override;
+    DBResult getRecordStatus(std::uint8_t* status) override;
+    DBResult countRecords(std::uint32_t* count) override;
     DBResult moveBeforeFirst() override;
+    DBResult moveAfterLast() override;
+    DBResult moveBy(std::int32_t n) override;
+    DBResult moveToSequenceNo(std::uint32_t number) override;
+    DBResult seekBookmark(const unsigned char* bookmark) override;
+    DBResult compareBookmarkPositions(const unsigned char* bookmark1,
+                                      const unsigned char* bookmark2,
+                                      std::int32_t* order) override;
+    DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
+                       std::uint8_t* indicator) override;
+    DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
+                        const void* value) override;
+    DBResult clearRecordBuffer(unsigned char* buffer) override;
+    DBResult removeRecord() override;
+    DBResult updateRecord(const unsigned char* buffer) override;
+    DBResult addRecord(const unsigned char* buffer) override;
+    DBResult popLastChange(bool follow) override;
+    DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) override;
+    DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) override;
+    DBResult getProperty(std::uint32_t id, void* value) override;
+    DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
+    DBResult recordNumberAtCursor(std::uint32_t* number) override;
 
-  private:
+private:
     void syncWithIndex();
     void noteMove();
+    // The position of record in the cursor's index, 0 when it is not there.
+    std::uint32_t locate(std::uint32_t record, std::uint32_t hint) const;
+    // The cursor's descriptor of field fieldNumber (1-based), null when there is none.
+    const DSFLDDesc* field(std::uint32_t fieldNumber) const;
+    DBResult moveToCrack(DBResult status);
 
     std::shared_ptr<DSBASE> FTable;
     std::shared_ptr<DSIDX> FIndex;
@@ -37,4 +74,7 @@ class DSCursor : public IDSCursor {
     DBResult FLastStatus = 0;
     std::uint32_t FCurrentRecord = 0;
     std::uint32_t FChangeCounter = 0;
+
+    DSChangeCallback FCallback = nullptr;
+    void* FClientData = nullptr;
 };

@@ -30,6 +30,10 @@ class IDSBase {
     // Copies the completed descriptors into an array of getTableInfo().iFields entries.
     virtual DBResult getFieldDescriptors(DSFLDDesc* descriptors) = 0;
 
+    // Produces the table's datapacket into packet: binary, or XML when the stream mode
+    // (property 19) asks for it. On failure packet is empty and the table unchanged.
+    virtual DBResult streamTable(std::vector<unsigned char>& packet) = 0;
+
     // Merges the change log into the store: every live record becomes unmodified, superseded
     // versions and deleted records are released, the log is emptied. Record numbers of live
     // records, the default order and every cursor's position stay.
