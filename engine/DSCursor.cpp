@@ -194,7 +194,8 @@ DBResult DSCursor::moveBy(std::int32_t n) {
             p = first - 1;
         }
     }
-    if (result == DBIERR_NONE && (p < first || p > last)) {  // never stand on a record that is not there
+    if (result == DBIERR_NONE &&
+        (p < first || p > last)) {  // never stand on a record that is not there
         result = p < first ? errAtBeginning : errAtEnd;
         p = p < first ? first - 1 : last + 1;
     }
@@ -252,8 +253,7 @@ DBResult DSCursor::seekBookmark(const unsigned char* bookmark) {
 }
 
 DBResult DSCursor::compareBookmarkPositions(const unsigned char* bookmark1,
-                                            const unsigned char* bookmark2,
-                                            std::int32_t* order) {
+                                            const unsigned char* bookmark2, std::int32_t* order) {
     if (bookmark1 == nullptr || bookmark2 == nullptr || order == nullptr)
         return errInvalidParameter;
     const std::uint32_t a = bookmarkValue(bookmark1, 0), b = bookmarkValue(bookmark2, 0);
@@ -340,8 +340,7 @@ DBResult DSCursor::readField(const unsigned char* buffer, std::uint32_t fieldNum
 
 // ---- buffers ----
 
-DBResult DSCursor::writeField(unsigned char* buffer, std::uint32_t fieldNumber,
-                              const void* value) {
+DBResult DSCursor::writeField(unsigned char* buffer, std::uint32_t fieldNumber, const void* value) {
     if (!FTable) return errNotApplicable;
     if (buffer == nullptr) return errInvalidParameter;
     const DSFLDDesc* f = field(fieldNumber);
@@ -534,8 +533,7 @@ DBResult DSCursor::getProperty(std::uint32_t id, void* value) {
             std::lock_guard guard(FTable->lock());
             syncWithIndex();
             if (FStatus != DBIERR_NONE) return FStatus;
-            const std::uint32_t previous =
-                FTable->changeLog().previousVersion(FIndex->at(FPos));
+            const std::uint32_t previous = FTable->changeLog().previousVersion(FIndex->at(FPos));
             if (previous == 0) return errRecordNotFound;
             return FTable->storeRead(previous, static_cast<unsigned char*>(value));
         }
@@ -551,7 +549,7 @@ DBResult DSCursor::setProperty(std::uint32_t id, std::uint32_t value) {
             std::lock_guard guard(FTable->lock());
             syncWithIndex();
             if (FStatus == DBIERR_NONE) {
-                FStatus = static_cast<DBResult>(value != 0 ? value : errNoCurrentRecord);
+                FStatus = value != 0 ? static_cast<DBResult>(value) : DBResult{errNoCurrentRecord};
                 noteMove();
                 ++FChangeCounter;
             }

@@ -14,7 +14,7 @@
 #include "IDSCursor.h"
 
 class DSCursor : public IDSCursor {
-public:
+  public:
     DSCursor();
     ~DSCursor() override;
 
@@ -31,8 +31,7 @@ public:
     DBResult moveToSequenceNo(std::uint32_t number) override;
     DBResult seekBookmark(const unsigned char* bookmark) override;
     DBResult compareBookmarkPositions(const unsigned char* bookmark1,
-                                      const unsigned char* bookmark2,
-                                      std::int32_t* order) override;
+                                      const unsigned char* bookmark2, std::int32_t* order) override;
     DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
                        std::uint8_t* indicator) override;
     DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
@@ -48,7 +47,7 @@ public:
     DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
     DBResult recordNumberAtCursor(std::uint32_t* number) override;
 
-private:
+  private:
     void syncWithIndex();
     void noteMove();
     // The position of record in the cursor's index, 0 when it is not there.

@@ -23,7 +23,7 @@
 #include "IDSBase.h"
 
 class IDSCursor {
-public:
+  public:
     virtual ~IDSCursor() = default;
 
     // Attaches the cursor to a defined table, before its first record; errNotApplicable when
@@ -65,8 +65,8 @@ public:
     // Reads a field from buffer or, when buffer is null, from the current record (field 0:
     // its status byte). value (when given) receives the field's storage length of bytes,
     // indicator (when given) its indicator byte.
-    virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber,
-                               void* value, std::uint8_t* indicator) = 0;
+    virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
+                               std::uint8_t* indicator) = 0;
     // Writes a field into buffer: no value makes it null; a string is copied up to its
     // terminating zero (at most the field's width) without trailing spaces unless the table
     // keeps them (property 23); a decimal is taken from its 18-byte exchange form; any other
