@@ -1,0 +1,352 @@
+#include "TDATAPACKET_READ.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "TypeWord.h"
+
+namespace {
+constexpr std::size_t kMaxColumnName = 31;
+}
+
+ByteReader TDATAPACKET_READ::input() const {
+    if (!FPacket || FPos > FPacket->size()) return ByteReader();
+    return ByteReader(FPacket->data() + FPos, FPacket->size() - FPos);
+}
+
+void TDATAPACKET_READ::moveTo(const ByteReader& r) {
+    FPos = FPacket->size() - r.remaining();
+}
+
+void TDATAPACKET_READ::releaseBytes() {
+    FPacket.reset();
+    FPos = 0;
+}
+
+DBResult TDATAPACKET_READ::openNonBinary(const PacketBytes&) {
+    return errPacketMismatch;
+}
+
+DBResult TDATAPACKET_READ::openPacket(PacketBytes packet) {
+    FOpen = false;
+    FMetadataComplete = false;
+    FTables.clear();
+    FCurrent = 0;
+    FList = List::column;
+    FListIndex = FListCount = 0;
+    FRowsRead = 0;
+    FHeader = PacketHeader{};
+    releaseBytes();
+    if (!packet) return errPacketMismatch;
+    PacketHeader header;
+    if (!decodePacketHeader(*packet, &header)) return openNonBinary(packet);
+    if (header.headerSize > packet->size()) return errPacketMismatch;
+    FHeader = header;
+    FPacket = std::move(packet);
+    FPos = header.headerSize;
+    TableState top;
+    top.declared = header.columnCount;
+    FTables.push_back(std::move(top));
+    FOpen = true;
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::attachRows(PacketBytes packet) {
+    if (!packet) return errPacketMismatch;
+    PacketHeader header;
+    if (!decodePacketHeader(*packet, &header)) return openNonBinary(packet);
+    if (!FOpen || !FMetadataComplete) return errNotApplicable;
+    const bool hasRowOffset = (header.packetFlags & PF_ROW_OFFSET) != 0;
+    if ((header.packetFlags & PF_METADATA) && header.rowCount != 0 && !hasRowOffset) {
+        return errPacketMismatch;  // the rows cannot be located without reading the metadata
+    }
+    if (header.columnCount != FTables[0].columns.size()) return errPacketMismatch;
+    const std::size_t start = hasRowOffset ? header.rowDataOffset : header.headerSize;
+    if (start > packet->size()) return errPacketMismatch;
+    FHeader = header;
+    FPacket = std::move(packet);
+    FPos = start;
+    FRowsRead = 0;
+    FCurrent = 0;
+    for (auto& table : FTables) table.cursor = 0;
+    if (FHeader.rowCount == 0) releaseBytes();
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::nextColumnDesc(PacketColumnDesc* column) {
+    if (!FOpen) return errNotApplicable;
+    if (!(FHeader.packetFlags & PF_METADATA)) return errNoMetadata;
+    if (column == nullptr) return errInvalidParameter;
+    TableState& table = FTables[FCurrent];
+    if (FMetadataComplete || table.columns.size() >= table.declared) return errAtEnd;
+    if (FListIndex < FListCount) return errNotApplicable;
+
+    ByteReader r = input();
+    std::uint8_t nameLength;
+    if (!getFixed8(r, &nameLength)) return errPacketMismatch;
+    if (nameLength == 0) return errFieldNameNull;
+    const unsigned char* name;
+    std::uint32_t typeWord;
+    std::uint16_t attrs, attrCount;
+    if (!r.getBytes(nameLength, &name) || !getFixed32(r, &typeWord) || !getFixed16(r, &attrs) ||
+        !getFixed16(r, &attrCount)) {
+        return errPacketMismatch;
+    }
+    moveTo(r);
+
+    PacketColumnDesc desc{};
+    const std::size_t kept = std::min<std::size_t>(nameLength, kMaxColumnName);
+    std::memcpy(desc.szName, name, kept);
+    desc.iTypeWord = typeWord;
+    desc.iFieldAttrs = attrs;
+    *column = desc;
+
+    FList = List::column;
+    FListIndex = 0;
+    FListCount = attrCount;
+    int nested = -1;
+    if (typeClass(typeWord) == clsNested && !typeIsArray(typeWord)) {
+        TableState child;
+        child.declared = typeSize(typeWord);
+        child.parent = FCurrent;
+        FTables.push_back(std::move(child));
+        nested = static_cast<int>(FTables.size() - 1);
+    }
+    TableState& current = FTables[FCurrent];
+    current.columns.push_back(desc);
+    current.nestedOfColumn.push_back(nested);
+    if (nested >= 0) FCurrent = nested;
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::completeMetadata() {
+    for (auto& table : FTables) {
+        table.slots.clear();
+        for (std::size_t j = 0; j < table.columns.size(); ++j) {
+            ColumnSlot slot;
+            if (makeConverter(table.columns[j].iTypeWord, &slot.conv) != DBIERR_NONE) {
+                return errInvalidFieldType;
+            }
+            slot.indicatorIndex = 1 + j / 4;
+            slot.nullMask = static_cast<unsigned char>(1u << (2 * (j % 4)));
+            slot.unchangedMask = static_cast<unsigned char>(slot.nullMask << 1);
+            slot.nestedTable = table.nestedOfColumn[j];
+            table.slots.push_back(std::move(slot));
+        }
+        table.cursor = 0;
+    }
+    FMetadataComplete = true;
+    FCurrent = 0;
+    if (FHeader.rowCount == 0) releaseBytes();
+    return DBIERR_NONE;
+}
+
+// The current attribute list is exhausted: move on to the next list and answer errAtEnd.
+DBResult TDATAPACKET_READ::endOfList() {
+    TableState& table = FTables[FCurrent];
+    if (FList == List::column) {
+        if (table.columns.size() < table.declared) return errAtEnd;
+        ByteReader r = input();
+        std::uint16_t count;
+        if (!getFixed16(r, &count)) return errPacketMismatch;
+        moveTo(r);
+        FList = List::table;
+        FListIndex = 0;
+        FListCount = count;
+        return errAtEnd;
+    }
+    if (FCurrent == 0) {
+        DBResult rc = completeMetadata();
+        if (rc != DBIERR_NONE) return rc;
+        return errAtEnd;
+    }
+    // A nested table's description is complete; its parent's column list goes on.
+    FCurrent = table.parent;
+    FList = List::column;
+    FListIndex = FListCount = 0;
+    return errAtEnd;
+}
+
+DBResult TDATAPACKET_READ::readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+                                         void* value, bool measureOnly) {
+    if (!FOpen) return errNotApplicable;
+    if (!(FHeader.packetFlags & PF_METADATA)) return errNoMetadata;
+    if (FMetadataComplete) return errAtEnd;
+    if (FListIndex >= FListCount) return endOfList();
+
+    ByteReader r = input();
+    std::uint8_t nameLength;
+    const unsigned char* nameBytes;
+    std::uint32_t word;
+    if (!getFixed8(r, &nameLength) || !r.getBytes(nameLength, &nameBytes) ||
+        !getFixed32(r, &word)) {
+        return errPacketMismatch;
+    }
+    std::unique_ptr<FLDConv> conv;
+    if (makeConverter(word, &conv) != DBIERR_NONE) return errInvalidFieldType;
+    ByteReader measure = r;
+    std::int32_t valueLength;
+    std::uint8_t indicator;
+    if (!conv->read(measure, nullptr, &valueLength, &indicator)) return errPacketMismatch;
+    // A negative length (content not fetched) has no bytes to deliver.
+    const std::uint32_t needed = valueLength > 0 ? static_cast<std::uint32_t>(valueLength) : 0;
+    if (measureOnly) {
+        *length = needed;
+        return DBIERR_NONE;
+    }
+    if (value != nullptr && length == nullptr) return errInvalidParameter;
+    if (length != nullptr && *length < needed) {
+        *length = needed;
+        return errInvalidParameter;
+    }
+    if (name != nullptr) {
+        std::memcpy(name, nameBytes, nameLength);
+        name[nameLength] = '\0';
+    }
+    if (typeWord != nullptr) *typeWord = word;
+    if (length != nullptr) *length = needed;
+    if (value != nullptr) {
+        conv->read(r, static_cast<unsigned char*>(value), &valueLength, &indicator);
+    }
+    // A value of 0 bytes needs no buffer: naming the attribute is enough to move past it.
+    if (name != nullptr && (value != nullptr || needed == 0)) {
+        moveTo(measure);
+        ++FListIndex;
+    }
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::nextAttributeLength(std::uint32_t* length) {
+    if (length == nullptr) return errInvalidParameter;
+    return readAttribute(nullptr, nullptr, length, nullptr, true);
+}
+
+DBResult TDATAPACKET_READ::nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+                                         void* value) {
+    return readAttribute(name, typeWord, length, value, false);
+}
+
+void TDATAPACKET_READ::completeSlot() {
+    int index = FCurrent;
+    for (;;) {
+        TableState& table = FTables[index];
+        if (++table.cursor <= table.slots.size()) return;
+        table.cursor = 0;  // the row is complete
+        if (index == 0) {
+            if (++FRowsRead >= FHeader.rowCount) releaseBytes();
+            return;
+        }
+        if (--table.rowsLeft != 0) return;
+        // The nested rows are complete: so is their slot in the parent row.
+        index = table.parent;
+        FCurrent = index;
+    }
+}
+
+DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
+                                       bool measureOnly) {
+    if (!FOpen || !FMetadataComplete) return errNotApplicable;
+    if (!FPacket) return errAtEnd;  // all rows read
+    TableState& table = FTables[FCurrent];
+    ByteReader r = input();
+    if (table.cursor == 0) {
+        if (FCurrent == 0 && FRowsRead >= FHeader.rowCount) return errAtEnd;
+        std::uint8_t status;
+        if (!getFixed8(r, &status) || !r.skip((table.slots.size() + 3) / 4)) {
+            return errPacketMismatch;
+        }
+        if (measureOnly) {
+            *length = 1;
+            return DBIERR_NONE;
+        }
+        if (value != nullptr && (length == nullptr || *length < 1)) {
+            if (length != nullptr) *length = 1;
+            return errInvalidParameter;
+        }
+        if (value != nullptr) *static_cast<unsigned char*>(value) = status;
+        if (length != nullptr) *length = 1;
+        if (indicator != nullptr) *indicator = 0;
+        table.rowStart = FPos;
+        moveTo(r);
+        if (table.slots.empty()) {
+            completeSlot();
+        } else {
+            table.cursor = 1;
+        }
+        return DBIERR_NONE;
+    }
+
+    ColumnSlot& slot = table.slots[table.cursor - 1];
+    const unsigned char bits = (*FPacket)[table.rowStart + slot.indicatorIndex];
+    if (bits & (slot.nullMask | slot.unchangedMask)) {
+        if (measureOnly) {
+            *length = 0;
+            return DBIERR_NONE;
+        }
+        const bool isNull = (bits & slot.nullMask) != 0;
+        if (length != nullptr) *length = 0;
+        if (indicator != nullptr) *indicator = isNull ? 1 : 2;
+        completeSlot();
+        return isNull ? errFieldBlank : DBIERR_NONE;
+    }
+
+    ByteReader measure = r;
+    std::int32_t valueLength;
+    std::uint8_t ind;
+    if (!slot.conv->read(measure, nullptr, &valueLength, &ind)) return errPacketMismatch;
+    if (measureOnly) {
+        *length = valueLength;
+        return DBIERR_NONE;
+    }
+    if (value != nullptr) {
+        if (length == nullptr) return errInvalidParameter;
+        if (*length < valueLength) {
+            *length = valueLength;
+            return errInvalidParameter;
+        }
+        slot.conv->read(r, static_cast<unsigned char*>(value), &valueLength, &ind);
+    }
+    std::uint32_t nestedRows = 0;
+    if (slot.nestedTable >= 0) nestedRows = decodeFixed32(input().data());
+    moveTo(measure);
+    if (length != nullptr) *length = valueLength;
+    if (indicator != nullptr) *indicator = ind;
+    if (nestedRows != 0) {
+        TableState& child = FTables[slot.nestedTable];
+        child.rowsLeft = nestedRows;
+        child.cursor = 0;
+        FCurrent = slot.nestedTable;  // the nested rows come next
+        return DBIERR_NONE;
+    }
+    completeSlot();
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::nextValueLength(std::int32_t* length) {
+    if (length == nullptr) return errInvalidParameter;
+    return readRowItem(length, nullptr, nullptr, true);
+}
+
+DBResult TDATAPACKET_READ::nextFieldValue(std::int32_t* length, void* value,
+                                          std::uint8_t* indicator) {
+    return readRowItem(length, value, indicator, false);
+}
+
+DBResult TDATAPACKET_READ::getErrorText(DBResult code, char* text, std::size_t capacity) {
+    return copyEngineMessage(code, text, capacity);
+}
+
+void TDATAPACKET_READ::setTextEncoding(bool utf8, std::uint32_t codePage) {
+    FUtf8 = utf8;
+    FCodePage = codePage;
+}
+
+std::uint32_t TDATAPACKET_READ::rowCapacityHint() const {
+    if (!FOpen || !FPacket) return 0;
+    const std::size_t slots = FMetadataComplete ? FTables[0].slots.size() : FTables[0].declared;
+    const std::size_t minRow = 1 + (slots + 3) / 4;
+    const std::size_t remaining = FPacket->size() - std::min(FPos, FPacket->size());
+    const std::size_t fit = remaining / minRow;
+    const std::uint32_t left = FHeader.rowCount - std::min(FRowsRead, FHeader.rowCount);
+    return static_cast<std::uint32_t>(std::min<std::size_t>(fit, left));
+}

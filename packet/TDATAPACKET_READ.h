@@ -1,0 +1,80 @@
+#pragma once
+// The binary packet reader (layout in TDATAPACKET_WRITE.h).
+//
+// Every read takes a bounded view of the bytes from the current position and moves the
+// position only when the whole item was read, so a failed read leaves the reader where it was.
+
+#include <memory>
+#include <vector>
+
+#include "Coding.h"
+#include "FieldConverters.h"
+#include "IDSReader.h"
+
+class TDATAPACKET_READ : public IDSReader {
+  public:
+    DBResult openPacket(PacketBytes packet) override;
+    DBResult attachRows(PacketBytes packet) override;
+    DBResult nextColumnDesc(PacketColumnDesc* column) override;
+    DBResult nextAttributeLength(std::uint32_t* length) override;
+    DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+                           void* value) override;
+    DBResult nextValueLength(std::int32_t* length) override;
+    DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override;
+    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
+    std::uint32_t getXmlMode() override { return 0; }
+    void setTextEncoding(bool utf8, std::uint32_t codePage) override;
+    const PacketHeader& header() const override { return FHeader; }
+    std::uint32_t rowCapacityHint() const override;
+
+  protected:
+    // A packet without a binary header; the binary reader has no use for it.
+    virtual DBResult openNonBinary(const PacketBytes& packet);
+
+  private:
+    struct ColumnSlot {
+        std::unique_ptr<FLDConv> conv;
+        std::size_t indicatorIndex = 0;  // from the status byte
+        unsigned char nullMask = 0;
+        unsigned char unchangedMask = 0;
+        int nestedTable = -1;
+    };
+
+    struct TableState {
+        std::uint32_t declared = 0;
+        int parent = -1;
+        std::vector<PacketColumnDesc> columns;
+        std::vector<int> nestedOfColumn;
+        std::vector<ColumnSlot> slots;
+        std::size_t cursor = 0;  // 0: the next item is a row status, else 1 + slot index
+        std::size_t rowStart = 0;
+        std::uint32_t rowsLeft = 0;
+    };
+
+    enum class List { column, table };
+
+    ByteReader input() const;
+    void moveTo(const ByteReader& r);
+    DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length, void* value,
+                           bool measureOnly);
+    DBResult endOfList();
+    DBResult completeMetadata();
+    DBResult readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
+                         bool measureOnly);
+    void completeSlot();
+    void releaseBytes();
+
+    PacketBytes FPacket;
+    std::size_t FPos = 0;
+    PacketHeader FHeader;
+    bool FOpen = false;
+    bool FMetadataComplete = false;
+    std::vector<TableState> FTables;
+    int FCurrent = 0;
+    List FList = List::column;
+    std::uint32_t FListIndex = 0;
+    std::uint32_t FListCount = 0;
+    std::uint32_t FRowsRead = 0;
+    bool FUtf8 = false;
+    std::uint32_t FCodePage = 0;
+};
