@@ -420,8 +420,10 @@ DBResult DSCursor::addRecord(const unsigned char* buffer) {
         }
     }
 
-    // On a record, the new one goes in its place and it moves one down.
-    if (FStatus == DBIERR_NONE && FLastPos != 0) FIndex->insertHint = FLastPos;
+    // On a record, the new one goes in its place and it moves one down. The position is taken
+    // after syncWithIndex: the last noted position can be stale once the current record was
+    // found elsewhere, and would put the record in front of another one.
+    if (FStatus == DBIERR_NONE && FPos != 0) FIndex->insertHint = FPos;
     std::uint32_t record = 0;
     DBResult rc = FTable->storeInsert(FScratch.data(), &record);
     FIndex->insertHint = 0;

@@ -194,13 +194,17 @@ TEST(Cursor, AddRecordAppendsAtTheEndOrInsertsInFrontOfTheCurrentRecord) {
     t.cursor->moveBeforeFirst();
     ASSERT_EQ(t.cursor->addRecord(record("Y", 6).data()), DBIERR_NONE);
     EXPECT_EQ(sequenceNo(*t.cursor), 6u);
+    // the cursor found Y at the end, so the next record goes in front of Y
+    ASSERT_EQ(t.cursor->addRecord(record("W", 7).data()), DBIERR_NONE);
+    EXPECT_EQ(current(*t.cursor), "W");
+    EXPECT_EQ(sequenceNo(*t.cursor), 6u);
     goTo(*t.cursor, 1);
     ASSERT_EQ(t.cursor->setProperty(curpropStatus, 0), DBIERR_NONE);
-    ASSERT_EQ(t.cursor->addRecord(record("Z", 7).data()), DBIERR_NONE);
-    EXPECT_EQ(names(t.table), (std::vector<std::string>{"A", "X", "B", "C", "D", "Y", "Z"}));
+    ASSERT_EQ(t.cursor->addRecord(record("Z", 8).data()), DBIERR_NONE);
+    EXPECT_EQ(names(t.table), (std::vector<std::string>{"A", "X", "B", "C", "D", "W", "Y", "Z"}));
     std::uint32_t changes = 0;
     t.table->getProperty(propChangeCount, &changes);
-    EXPECT_EQ(changes, 4u);
+    EXPECT_EQ(changes, 5u);
 }
 
 TEST(Cursor, UpdateKeepsThePlaceAndAnEqualBufferStoresNothing) {
