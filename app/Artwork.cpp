@@ -12,19 +12,6 @@
 
 namespace {
 
-// A transparent pixmap of the logical size, at the pixel ratio, with a painter ready to draw in
-// logical coordinates.
-QPixmap drawn(QSize logical, qreal ratio, const std::function<void(QPainter&)>& paint) {
-    QPixmap pixmap(QSize(qCeil(logical.width() * ratio), qCeil(logical.height() * ratio)));
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    paint(painter);
-    return pixmap;
-}
-
 void paintBanner(QPainter& p) {
     const QRectF strip(0, 0, kBannerWidth, kBannerHeight);
     QLinearGradient sky(strip.topLeft(), strip.bottomLeft());
@@ -101,31 +88,42 @@ void paintTriangle(QPainter& p, bool pointsLeft) {
     p.drawPolygon(shape);
 }
 
-QIcon multiRatioIcon(QSize logical, const std::function<void(QPainter&)>& paint) {
+}  // namespace
+
+QPixmap paintedPixmap(QSize logical, qreal ratio, const std::function<void(QPainter&)>& paint) {
+    QPixmap pixmap(QSize(qCeil(logical.width() * ratio), qCeil(logical.height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paint(painter);
+    return pixmap;
+}
+
+QIcon paintedIcon(QSize logical, const std::function<void(QPainter&)>& paint) {
     QIcon icon;
-    for (qreal ratio : {1.0, 1.5, 2.0, 3.0}) icon.addPixmap(drawn(logical, ratio, paint));
+    for (qreal ratio : {1.0, 1.5, 2.0, 3.0}) icon.addPixmap(paintedPixmap(logical, ratio, paint));
     return icon;
 }
 
-}  // namespace
-
 QPixmap bannerPixmap(qreal devicePixelRatio) {
-    return drawn(QSize(kBannerWidth, kBannerHeight), devicePixelRatio, paintBanner);
+    return paintedPixmap(QSize(kBannerWidth, kBannerHeight), devicePixelRatio, paintBanner);
 }
 
 QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(
-            drawn(QSize(size, size), 1.0, [size](QPainter& p) { paintProgramIcon(p, size); }));
+        icon.addPixmap(paintedPixmap(QSize(size, size), 1.0,
+                                     [size](QPainter& p) { paintProgramIcon(p, size); }));
     }
     return icon;
 }
 
 QIcon leftTriangleIcon() {
-    return multiRatioIcon(QSize(16, 16), [](QPainter& p) { paintTriangle(p, true); });
+    return paintedIcon(QSize(16, 16), [](QPainter& p) { paintTriangle(p, true); });
 }
 
 QIcon rightTriangleIcon() {
-    return multiRatioIcon(QSize(16, 16), [](QPainter& p) { paintTriangle(p, false); });
+    return paintedIcon(QSize(16, 16), [](QPainter& p) { paintTriangle(p, false); });
 }

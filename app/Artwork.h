@@ -4,6 +4,10 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <functional>
+
+class QPainter;
+
 inline constexpr int kBannerWidth = 461;
 inline constexpr int kBannerHeight = 38;
 
@@ -17,3 +21,10 @@ QIcon programIcon();
 // 16 x 16 button glyphs: a triangle pointing left or right.
 QIcon leftTriangleIcon();
 QIcon rightTriangleIcon();
+
+// A transparent pixmap of the logical size at the pixel ratio, drawn by `paint` in logical
+// coordinates with antialiasing on.
+QPixmap paintedPixmap(QSize logical, qreal devicePixelRatio,
+                      const std::function<void(QPainter&)>& paint);
+// An icon of the logical size with renderings for the usual pixel ratios (1, 1.5, 2 and 3).
+QIcon paintedIcon(QSize logical, const std::function<void(QPainter&)>& paint);

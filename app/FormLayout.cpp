@@ -7,6 +7,8 @@
 #include <QStackedWidget>
 
 #include "Artwork.h"
+#include "EntryPage.h"
+#include "OutputPage.h"
 #include "Unit1.h"
 #include "WindowFont.h"
 
@@ -55,6 +57,8 @@ void createFrameControls(TForm1& form) {
     form.Page2->setObjectName(QStringLiteral("2"));
     form.Notebook1->addWidget(form.Page1);
     form.Notebook1->addWidget(form.Page2);
+    createEntryPage(form);
+    createOutputPage(form);
 
     // Created after the page area, so that Tab reaches the pages first, then the bottom bar.
     form.Panel2 = flatPanel(&form, "Panel2", QRect(0, 449, kClientWidth, 41));

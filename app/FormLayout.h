@@ -1,5 +1,5 @@
 #pragma once
-// Builds the main window's frame: banner, page area with its notebook, bottom bar.
+// Builds the main window: banner, page area with its notebook and both pages, bottom bar.
 // Positions and sizes are pixels in the parent's client area.
 
 class TForm1;

@@ -1,22 +1,66 @@
 #include "Unit1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QWindow>
 
-#include "Artwork.h"
-#include "FormLayout.h"
-#include "MessageBoxService.h"
-#include "StationSchema.h"
-#include "WindowMessages.h"
+#include <algorithm>
 
-TForm1::TForm1(MessageBoxService& messageBoxes, QWidget* parent)
-    : QWidget(parent), FMessageBoxes(messageBoxes), FErrorDisplay(messageBoxes, programTitle()) {
+#include "AppPaths.h"
+#include "Artwork.h"
+#include "EntryPage.h"
+#include "FileOps.h"
+#include "FolderBrowser.h"
+#include "FormLayout.h"
+#include "ForumAddress.h"
+#include "MessageBoxService.h"
+#include "PreviewOrder.h"
+#include "SaveSequence.h"
+#include "SettingsFile.h"
+#include "ShellOpenService.h"
+#include "StationInput.h"
+#include "StationSchema.h"
+#include "TableRecovery.h"
+#include "Unicode.h"
+#include "WindowControls.h"
+#include "WindowMessages.h"
+#include "WorkingFiles.h"
+
+bool SortAscending = false;
+
+namespace {
+
+std::u16string textOf(const QLineEdit* input) {
+    return input->text().toStdU16String();
+}
+
+QString qText(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Alt+M: the M key with Alt held, whatever other modifiers are held with it.
+bool isSaveShortcut(const QKeyEvent& key) {
+    return key.key() == Qt::Key_M && key.modifiers().testFlag(Qt::AltModifier);
+}
+
+}  // namespace
+
+TForm1::TForm1(const WindowServices& services, QWidget* parent)
+    : QWidget(parent),
+      FMessageBoxes(services.messageBoxes),
+      FFolderBrowser(services.folderBrowser),
+      FShell(services.shell),
+      FErrorDisplay(services.messageBoxes, programTitle()) {
     setObjectName(QStringLiteral("Form1"));
     // Single non-sizing border; system menu, minimise and close, no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -27,9 +71,7 @@ TForm1::TForm1(MessageBoxService& messageBoxes, QWidget* parent)
     setWindowIcon(programIcon());
 
     createFrameControls(*this);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { handle(&TForm1::BitBtn2Click); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { handle(&TForm1::BitBtn3Click); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { handle(&TForm1::BitBtn4Click); });
+    connectHandlers();
 
     // The window sees every key press before the focused control does.
     qApp->installEventFilter(this);
@@ -42,19 +84,191 @@ TForm1::~TForm1() {
     if (qApp != nullptr) qApp->removeEventFilter(this);
 }
 
+void TForm1::connectHandlers() {
+    const auto onClick = [this](QAbstractButton* button, void (TForm1::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { handle(handler); });
+    };
+    onClick(BitBtn1, &TForm1::BitBtn1Click);
+    onClick(SpeedButton1, &TForm1::SpeedButton1Click);
+    onClick(ToolButton1, &TForm1::ToolButton1Click);
+    onClick(ToolButton3, &TForm1::ToolButton3Click);
+    onClick(ToolButton5, &TForm1::ToolButton5Click);
+    onClick(ToolButton6, &TForm1::ToolButton6Click);
+    onClick(BitBtn2, &TForm1::BitBtn2Click);
+    onClick(BitBtn3, &TForm1::BitBtn3Click);
+    onClick(BitBtn4, &TForm1::BitBtn4Click);
+    onClick(Button1, &TForm1::Button1Click);
+    onClick(SpeedButton2, &TForm1::SpeedButton2Click);
+    onClick(SpeedButton3, &TForm1::SpeedButton3Click);
+    onClick(SpeedButton5, &TForm1::SpeedButton5Click);
+    onClick(SpeedButton6, &TForm1::SpeedButton6Click);
+    connect(LabeledEdit3, &TLabeledEdit::entered, this,
+            [this] { handle(&TForm1::LabeledEdit3Enter); });
+    connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        FErrorDisplay.run([this, column] { ListView1ColumnClick(column); });
+    });
+}
+
+// ---- Start-up and close ----------------------------------------------------------------------
+
 void TForm1::FormCreate() {
     defineStationFields(ClientDataSet1.FieldDefs());
     ClientDataSet1.CreateDataSet();
+    // A working file left by an earlier run is replaced by the empty table.
+    ClientDataSet1.SaveToFile(workingFilePath(), dfBinary);
 }
 
 void TForm1::FormShow() {
     Notebook1->setCurrentIndex(0);
+    LoadSettings();
 }
 
 void TForm1::FormClose() {
-    // Closing proceeds unless a step here raises an error: then the error is shown and the
-    // window stays open.
+    // A settings file that cannot be written is reported, but it never keeps the window open:
+    // the window closes and the working file goes all the same.
+    FErrorDisplay.run([this] { SaveSettings(); });
+    // The file may already be gone (moved by generate); the outcome does not matter.
+    (void)deleteFile(workingFilePath());
 }
+
+bool TForm1::FormShortCut(const QKeyEvent& key) {
+    if (!isSaveShortcut(key)) return false;
+    BitBtn1Click();
+    return true;
+}
+
+// ---- Entry page ------------------------------------------------------------------------------
+
+void TForm1::BitBtn1Click() {
+    const int stationTypeIndex = RadioGroup1->ItemIndex();
+    const std::u16string videoType = videoTypeText(stationTypeIndex);
+    const std::u16string stationType = stationTypeIndex >= 0
+                                           ? RadioGroup1->Item(stationTypeIndex).toStdU16String()
+                                           : std::u16string();
+
+    if (LabeledEdit2->text().isEmpty() || LabeledEdit3->text().isEmpty()) {
+        FMessageBoxes.show(windowMessage(u"电台名称和地址不能为空，请重新输入。",
+                                         MessageBoxIcon::Information, MessageBoxButtons::Ok, true));
+        focusControl(LabeledEdit2);
+        return;
+    }
+    if (!hasStreamMarker(textOf(LabeledEdit3))) {
+        FMessageBoxes.show(windowMessage(
+            u"电台必须要以http://,mms://或者rtmp://等字符开头,请重新检查输入。",
+            MessageBoxIcon::Information, MessageBoxButtons::Ok, true, MessageBeepKind::Error));
+        focusControl(LabeledEdit3);
+        return;
+    }
+
+    if (SpeedButton1->isChecked()) {
+        // Modify the current station, texts as typed; the save sequence posts the edit.
+        ClientDataSet1.Edit();
+        ClientDataSet1.FieldByName(u"电台名称")->SetAsString(textOf(LabeledEdit2));
+        ClientDataSet1.FieldByName(u"电台国家")->SetAsString(textOf(LabeledEdit4));
+        ClientDataSet1.FieldByName(u"电台地址")->SetAsString(textOf(LabeledEdit3));
+        // With no item selected (the station's type matched neither item) its type is kept.
+        if (stationTypeIndex >= 0)
+            ClientDataSet1.FieldByName(u"电台类型")->SetAsString(stationType);
+        ClientDataSet1.FieldByName(u"语言类型")->SetAsString(textOf(LabeledEdit5));
+        ClientDataSet1.FieldByName(u"视频类型")->SetAsString(videoType);
+        ClientDataSet1.FieldByName(u"收藏")->SetAsString(std::u16string());
+        ClientDataSet1.FieldByName(u"编码率")->SetAsString(textOf(LabeledEdit6));
+    } else {
+        // Nothing is written in this edit state; the append ends it without storing anything.
+        ClientDataSet1.Edit();
+        StationInputs inputs;
+        inputs.name = textOf(LabeledEdit2);
+        inputs.address = textOf(LabeledEdit3);
+        inputs.country = textOf(LabeledEdit4);
+        inputs.language = textOf(LabeledEdit5);
+        inputs.bitRate = textOf(LabeledEdit6);
+        inputs.stationType = stationType;
+        inputs.videoType = videoType;
+        ClientDataSet1.AppendRecord(appendedStationValues(inputs));
+        SpeedButton1->setEnabled(true);
+        ToolButton5Click();
+    }
+    runSaveSequence(ClientDataSet1, ReopenForm::CloseAndOpen);
+}
+
+void TForm1::LabeledEdit3Enter() {
+    // The scheme is offered only in an empty input: a typed or loaded address is kept.
+    if (!LabeledEdit3->text().isEmpty()) return;
+    LabeledEdit3->setText(QStringLiteral("http://"));
+    LabeledEdit3->setCursorPosition(LabeledEdit3->text().size());
+}
+
+void TForm1::SpeedButton1Click() {
+    if (SpeedButton1->isChecked()) {
+        LoadRecordIntoInputs();
+        SpeedButton1->setText(QString::fromUtf16(kSwitchToInputCaption));
+        BitBtn1->setText(QString::fromUtf16(kSaveModifyCaption));
+        ToolBar1->setEnabled(true);
+    } else {
+        // The inputs keep what they show.
+        SpeedButton1->setText(QString::fromUtf16(kSwitchToEditCaption));
+        BitBtn1->setText(QString::fromUtf16(kSaveContinueCaption));
+        ToolBar1->setEnabled(false);
+    }
+}
+
+void TForm1::LoadRecordIntoInputs() {
+    if (!SpeedButton1->isChecked()) return;
+    const auto field = [this](std::u16string_view name) {
+        return qText(ClientDataSet1.FieldByName(name)->AsString());
+    };
+    // Setting the text does not move the focus, so the address is shown as stored.
+    LabeledEdit3->setText(field(u"电台地址"));
+    const std::u16string stationType = field(u"电台类型").toStdU16String();
+    int selected = -1;
+    for (int i = 0; i < RadioGroup1->Count() && selected < 0; ++i) {
+        if (sameTextIgnoringCase(RadioGroup1->Item(i).toStdU16String(), stationType)) selected = i;
+    }
+    RadioGroup1->SetItemIndex(selected);
+    BitBtn1->setText(QString::fromUtf16(kSaveModifyCaption));
+    LabeledEdit2->setText(field(u"电台名称"));
+    LabeledEdit5->setText(field(u"语言类型"));
+    LabeledEdit4->setText(field(u"电台国家"));
+    LabeledEdit6->setText(field(u"编码率"));
+}
+
+void TForm1::ToolButton1Click() {
+    if (ClientDataSet1.RecNo() >= 2) {
+        ClientDataSet1.Prior();
+        LoadRecordIntoInputs();
+        return;
+    }
+    FMessageBoxes.show(windowMessage(u"已经是第一条内容！", MessageBoxIcon::Information,
+                                     MessageBoxButtons::Ok, true, MessageBeepKind::Error));
+}
+
+void TForm1::ToolButton3Click() {
+    if (ClientDataSet1.RecNo() < ClientDataSet1.RecordCount()) {
+        ClientDataSet1.Next();
+        LoadRecordIntoInputs();
+        return;
+    }
+    FMessageBoxes.show(windowMessage(u"已经是最后一条内容！", MessageBoxIcon::Information,
+                                     MessageBoxButtons::Ok, true, MessageBeepKind::Error));
+}
+
+void TForm1::ToolButton5Click() {
+    // The labelled inputs placed directly in the group box, in child order.
+    for (QObject* child : GroupBox1->children()) {
+        if (auto* input = qobject_cast<TLabeledEdit*>(child)) input->clear();
+    }
+    focusControl(LabeledEdit2);
+}
+
+void TForm1::ToolButton6Click() {
+    const MessageBoxAnswer answer = FMessageBoxes.show(windowMessage(
+        u"是否删除当前内容？", MessageBoxIcon::Question, MessageBoxButtons::OkCancel, true));
+    if (answer != MessageBoxAnswer::Ok) return;
+    ClientDataSet1.Delete();
+    runSaveSequence(ClientDataSet1, ReopenForm::ReloadFromFile);
+}
+
+// ---- Bottom bar ------------------------------------------------------------------------------
 
 void TForm1::BitBtn2Click() {
     Notebook1->setCurrentIndex(0);
@@ -67,9 +281,11 @@ void TForm1::BitBtn3Click() {
     if (ClientDataSet1.RecordCount() <= 0) {
         FMessageBoxes.show(windowMessage(u"请先保存当前记录！", MessageBoxIcon::Error,
                                          MessageBoxButtons::Ok, true));
+        focusControl(LabeledEdit2);
         return;
     }
     Notebook1->setCurrentIndex(1);
+    focusControl(LabeledEdit1);
     BitBtn2->setEnabled(true);
     BitBtn3->setEnabled(false);
 }
@@ -78,10 +294,122 @@ void TForm1::BitBtn4Click() {
     close();
 }
 
-bool TForm1::FormShortCut(const QKeyEvent& key) {
-    (void)key;
-    return false;
+// ---- Output page -----------------------------------------------------------------------------
+
+void TForm1::Button1Click() {
+    const std::u16string fileName = textOf(LabeledEdit1);
+    if (fileName.empty()) {
+        FMessageBoxes.show(windowMessage(u"请先输入预生成cds的文件名！",
+                                         MessageBoxIcon::Information, MessageBoxButtons::Ok,
+                                         false));
+        return;
+    }
+    const std::u16string source = workingFilePath();
+    // The name as typed, with the extension always appended.
+    const std::u16string target =
+        composePath(StatusBar1->PanelText(1).toStdU16String(), fileName + u".cds");
+
+    // The move never replaces a file. When it fails the working file stays where it was, and
+    // nothing that follows a success happens.
+    const FileResult moved = moveFile(source, target);
+    if (!moved) {
+        FMessageBoxes.show(windowMessage(u"生成文件失败：" + target + u"\n" + moved.message(),
+                                         MessageBoxIcon::Error, MessageBoxButtons::Ok, false));
+        return;
+    }
+
+    FMessageBoxes.show(windowMessage(u"成功生成了" + fileName + u".cds文件!",
+                                     MessageBoxIcon::Information, MessageBoxButtons::Ok, false));
+    SpeedButton3->setEnabled(false);
+    if (CheckBox2->isChecked()) SpeedButton6Click();
 }
+
+void TForm1::SpeedButton2Click() {
+    (void)FShell.openAddress(std::u16string(kForumAddress));
+}
+
+void TForm1::SpeedButton3Click() {
+    try {
+        // The button has flipped too: the list is visible exactly while it is down.
+        ListView1->setVisible(ListView1->isHidden());
+        LoadPreview(workingFilePath());
+    } catch (const std::exception&) {
+        FMessageBoxes.show(windowMessage(u"浏览错误，请稍后再试！", MessageBoxIcon::Information,
+                                         MessageBoxButtons::Ok, true));
+    }
+}
+
+void TForm1::SpeedButton5Click() {
+    const std::optional<std::u16string> folder =
+        FFolderBrowser.chooseFolder(u"请选择预生成cds文件的保存目录:");
+    if (folder.has_value()) StatusBar1->SetPanelText(1, qText(*folder));
+}
+
+void TForm1::SpeedButton6Click() {
+    (void)FShell.openFolder(StatusBar1->PanelText(1).toStdU16String());
+}
+
+void TForm1::LoadPreview(const std::u16string& fileName) {
+    // The table is held aside first, so that a failed load can give it back.
+    const TablePacket previous = closeKeepingPacket(ClientDataSet1);
+    try {
+        ClientDataSet1.LoadFromFile(fileName);
+        ListView1->setUpdatesEnabled(false);
+        ListView1->clear();
+        while (!ClientDataSet1.Eof()) {
+            new QTreeWidgetItem(ListView1,
+                                {qText(ClientDataSet1.GetFieldValue(u"电台名称").ToText())});
+            ClientDataSet1.Next();
+        }
+        ListView1->setUpdatesEnabled(true);
+    } catch (const std::exception&) {
+        ListView1->setUpdatesEnabled(true);
+        FMessageBoxes.show(windowMessage(u"导入错误，请查看路径或者文件是否有效。",
+                                         MessageBoxIcon::Information, MessageBoxButtons::Ok,
+                                         false));
+        // The entry page goes on working on the rows the table had.
+        reopenOnPacket(ClientDataSet1, previous);
+    }
+}
+
+void TForm1::ListView1ColumnClick(int column) {
+    std::vector<QTreeWidgetItem*> items;
+    while (ListView1->topLevelItemCount() > 0) items.push_back(ListView1->takeTopLevelItem(0));
+    std::stable_sort(items.begin(), items.end(),
+                     [column](const QTreeWidgetItem* first, const QTreeWidgetItem* second) {
+                         return CompareListItems(first, second, column) < 0;
+                     });
+    for (QTreeWidgetItem* item : items) ListView1->addTopLevelItem(item);
+    SortAscending = !SortAscending;
+}
+
+int TForm1::CompareListItems(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2,
+                             int column) {
+    (void)column;  // the captions are compared, whatever the column
+    const int result =
+        compareCaptions(item1->text(0).toStdU16String(), item2->text(0).toStdU16String());
+    return SortAscending ? result : -result;
+}
+
+// ---- Settings file ---------------------------------------------------------------------------
+
+void TForm1::LoadSettings() {
+    OutputSettings current;
+    current.outputFolder = StatusBar1->PanelText(1).toStdU16String();
+    current.openFolder = CheckBox2->isChecked();
+    const OutputSettings read = readOutputSettings(settingsFilePath(), current);
+    StatusBar1->SetPanelText(1, qText(read.outputFolder));
+    CheckBox2->setChecked(read.openFolder);
+}
+
+void TForm1::SaveSettings() {
+    OutputSettings settings;
+    settings.outputFolder = StatusBar1->PanelText(1).toStdU16String();
+    settings.openFolder = CheckBox2->isChecked();
+    writeOutputSettings(settingsFilePath(), settings);
+}
+
+// ---- Window events ---------------------------------------------------------------------------
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -102,10 +430,21 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    if (!watched->isWidgetType()) return QWidget::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+
+    // Alt+M belongs to the window: claiming it here keeps any control's mnemonic (the save
+    // button's caption underlines M) from firing as a shortcut, so the key arrives as a key
+    // press and the save runs once.
+    if (event->type() == QEvent::ShortcutOverride && widget->window() == this &&
+        isSaveShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+
+    if (event->type() == QEvent::KeyPress) {
         // A key press travels from the focused control up to its parents; the window looks at
         // it once, on its first stop.
-        auto* widget = static_cast<QWidget*>(watched);
         QWidget* focus = QApplication::focusWidget();
         const bool firstStop = focus != nullptr ? widget == focus : widget == this;
         if (firstStop && widget->window() == this) {

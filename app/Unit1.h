@@ -1,35 +1,59 @@
 #pragma once
 // TForm1: the main window, a fixed-size two-page wizard over the station table.
-// The window holds only its handlers; building the controls, the pictures, the schema and the
-// error display live in their own files.
+// The window holds only its handlers; building the controls, the pictures, the schema, the
+// input rules, the save sequence, the settings file and the error display live in their own
+// files.
 
 #include <QWidget>
 
 #include "ClientDataSet.h"
 #include "DefaultErrorDisplay.h"
 
+class FolderBrowser;
 class MessageBoxService;
+class ShellOpenService;
+class QCheckBox;
 class QFrame;
+class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TImageList;
+class TLabeledEdit;
+class TRadioGroup;
+class TStatusBar;
 
 inline constexpr int kClientWidth = 459;
 inline constexpr int kClientHeight = 490;
+
+// The preview's sort direction: false at program start, flipped by every click on the list's
+// column header and never reset while the program runs.
+extern bool SortAscending;
+
+// The services through which the window reaches the desktop: message boxes and beeps, the
+// folder chooser, and opening folders and web addresses.
+struct WindowServices {
+    MessageBoxService& messageBoxes;
+    FolderBrowser& folderBrowser;
+    ShellOpenService& shell;
+};
 
 class TForm1 : public QWidget {
     Q_OBJECT
 
   public:
-    // Boxes (the window's messages and the default error display) go through messageBoxes.
     // FormCreate runs before the constructor returns.
-    explicit TForm1(MessageBoxService& messageBoxes, QWidget* parent = nullptr);
+    explicit TForm1(const WindowServices& services, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The station table, open from FormCreate on.
     TClientDataSet ClientDataSet1{u"ClientDataSet1"};
 
+    // Frame.
     QLabel* Image1 = nullptr;             // banner
     QFrame* Panel1 = nullptr;             // page area
     QStackedWidget* Notebook1 = nullptr;  // pages "1" (entry) and "2" (output)
@@ -39,17 +63,77 @@ class TForm1 : public QWidget {
     QPushButton* BitBtn2 = nullptr;       // 上一步
     QPushButton* BitBtn3 = nullptr;       // 下一步
     QPushButton* BitBtn4 = nullptr;       // 退出
+    TImageList* ImageList1 = nullptr;     // the entry page's four toolbar icons
+
+    // Entry page.
+    QFrame* Panel3 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    TRadioGroup* RadioGroup1 = nullptr;    // 普通电台 / 电视台
+    QToolButton* SpeedButton1 = nullptr;   // edit-mode switch
+    TLabeledEdit* LabeledEdit2 = nullptr;  // name
+    TLabeledEdit* LabeledEdit3 = nullptr;  // address
+    TLabeledEdit* LabeledEdit4 = nullptr;  // country
+    TLabeledEdit* LabeledEdit5 = nullptr;  // language
+    TLabeledEdit* LabeledEdit6 = nullptr;  // bit rate
+    QPushButton* BitBtn1 = nullptr;        // save
+    QFrame* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;  // previous
+    QFrame* ToolButton2 = nullptr;       // separator
+    QToolButton* ToolButton3 = nullptr;  // next
+    QFrame* ToolButton4 = nullptr;       // separator
+    QToolButton* ToolButton5 = nullptr;  // clear
+    QToolButton* ToolButton6 = nullptr;  // delete
+
+    // Output page.
+    QFrame* Panel4 = nullptr;
+    QTreeWidget* ListView1 = nullptr;  // preview list
+    QGroupBox* GroupBox2 = nullptr;
+    TLabeledEdit* LabeledEdit1 = nullptr;  // file name
+    QToolButton* SpeedButton5 = nullptr;   // choose the output folder
+    QToolButton* SpeedButton6 = nullptr;   // open the output folder
+    QCheckBox* CheckBox2 = nullptr;        // open the folder after generating
+    QToolButton* SpeedButton3 = nullptr;   // preview toggle
+    QPushButton* Button1 = nullptr;        // generate
+    QToolButton* SpeedButton2 = nullptr;   // forum
+    TStatusBar* StatusBar1 = nullptr;      // panel 1: the output folder
 
     // Handlers. Each is run through the default error display (see handle()).
     void FormCreate();
     void FormShow();
     void FormClose();
-    void BitBtn2Click();
-    void BitBtn3Click();
-    void BitBtn4Click();
     // Every key press in the window comes here before the focused control sees it; answers
     // whether the key was handled (and so goes no further).
     bool FormShortCut(const QKeyEvent& key);
+
+    // Entry page.
+    void BitBtn1Click();
+    void LabeledEdit3Enter();
+    void SpeedButton1Click();
+    void LoadRecordIntoInputs();
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void ToolButton5Click();
+    void ToolButton6Click();
+
+    // Bottom bar.
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+
+    // Output page.
+    void Button1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void LoadPreview(const std::u16string& fileName);
+    void ListView1ColumnClick(int column);
+    static int CompareListItems(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2,
+                                int column);
+
+    // Settings file.
+    void LoadSettings();
+    void SaveSettings();
 
     // Runs one handler as the message loop does: an error it raises ends it and reaches the
     // default error display, and the program goes on. False when an error was shown.
@@ -61,8 +145,11 @@ class TForm1 : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void connectHandlers();
     void refreshBanner();
 
     MessageBoxService& FMessageBoxes;
+    FolderBrowser& FFolderBrowser;
+    ShellOpenService& FShell;
     DefaultErrorDisplay FErrorDisplay;
 };

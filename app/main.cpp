@@ -3,7 +3,9 @@
 #include <QApplication>
 
 #include "Artwork.h"
+#include "QtFolderBrowser.h"
 #include "QtMessageBoxService.h"
+#include "QtShellOpenService.h"
 #include "Unit1.h"
 
 int main(int argc, char* argv[]) {
@@ -11,8 +13,11 @@ int main(int argc, char* argv[]) {
     application.setWindowIcon(programIcon());
 
     QtMessageBoxService messageBoxes;
-    TForm1 form(messageBoxes);
+    QtFolderBrowser folderBrowser;
+    QtShellOpenService shell;
+    TForm1 form(WindowServices{messageBoxes, folderBrowser, shell});
     messageBoxes.setOwner(&form);
+    folderBrowser.setOwner(&form);
     form.show();
     return application.exec();
 }

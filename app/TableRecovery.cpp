@@ -1,0 +1,26 @@
+#include "TableRecovery.h"
+
+#include <exception>
+
+#include "ClientDataSet.h"
+#include "Streams.h"
+
+TablePacket closeKeepingPacket(TClientDataSet& table) {
+    table.Close();
+    return table.SavedPacket();
+}
+
+bool reopenOnPacket(TClientDataSet& table, const TablePacket& packet) {
+    if (table.Active()) return true;
+    try {
+        if (packet.has_value() && !packet->empty()) {
+            TMemoryStream stream(*packet);
+            table.LoadFromStream(stream);
+        } else {
+            table.Open();
+        }
+    } catch (const std::exception&) {
+        // Nothing more to fall back on: the dataset stays closed.
+    }
+    return table.Active();
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Holding the station table aside while a file is loaded into the dataset, so that a failed
+// load does not leave the table closed (or open on the bad bytes).
+
+#include <optional>
+#include <vector>
+
+class TClientDataSet;
+
+using TablePacket = std::optional<std::vector<unsigned char>>;
+
+// Closes the dataset, which turns an open table into the kept packet, and answers a copy of
+// that packet (none when the dataset had none).
+TablePacket closeKeepingPacket(TClientDataSet& table);
+
+// After a failed load: opens the dataset again on the packet held aside, unless it is open
+// already. Answers whether the dataset is open afterwards; a packet that cannot be opened
+// either leaves it closed.
+bool reopenOnPacket(TClientDataSet& table, const TablePacket& packet);

@@ -1,0 +1,11 @@
+#include "WorkingFiles.h"
+
+#include "AppPaths.h"
+
+std::u16string workingFilePath() {
+    return composePath(AppDataFolder(), u"temp.cds");
+}
+
+std::u16string settingsFilePath() {
+    return composePath(AppDataFolder(), u"option.dat");
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The folder chooser shown with QFileDialog: folders only, modal over the owner window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "FolderBrowser.h"
+
+class QFileDialog;
+
+class QtFolderBrowser : public FolderBrowser {
+  public:
+    explicit QtFolderBrowser(QWidget* owner = nullptr) : FOwner(owner) {}
+
+    // The window the dialog is modal over and centred on.
+    void setOwner(QWidget* owner) { FOwner = owner; }
+    QWidget* owner() const { return FOwner; }
+
+    std::optional<std::u16string> chooseFolder(const std::u16string& instruction) override;
+
+    // Prepares the dialog as chooseFolder shows it (used by chooseFolder and its tests).
+    static void setUpDialog(QFileDialog& dialog, const QString& instruction);
+
+  private:
+    QPointer<QWidget> FOwner;
+};
