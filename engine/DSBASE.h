@@ -9,6 +9,7 @@
 
 #include "ChangeLog.h"
 #include "DSIndex.h"
+#include "IDSReader.h"
 #include "IDSBase.h"
 #include "RecordStore.h"
 
@@ -25,6 +26,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
                                   std::uint32_t length, const void* value) override;
     DBResult getTableInfo(DSTableInfo* info) override;
     DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
+    DBResult appendPacket(PacketBytes packet, bool last) override;
     DBResult streamTable(std::vector<unsigned char>& packet) override;
     DBResult commitChangeLog() override;
     DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
@@ -181,6 +183,12 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     std::vector<OptionalParameter> FOptParams;
 
     // Properties.
+    // Loading a datapacket (DSBASELoad.cpp); the reader is kept for appending further packets.
+    DBResult createFromPacket(PacketBytes packet, bool last);
+    DBResult loadMetadata(IDSReader& reader);
+    DBResult loadRows(IDSReader& reader);
+    std::unique_ptr<IDSReader> FReader;
+
     bool FLogChanges = true;
     bool FReadOnly = false;
     bool FConstraintsDisabled = false;

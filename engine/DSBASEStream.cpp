@@ -10,13 +10,15 @@
 #include "TypeWord.h"
 
 namespace {
-constexpr std::uint32_t kU16Word = 0x00020002;         // unsigned 2-byte value
-constexpr std::uint32_t kSubtypeWord = 0x00490002;     // string with a 2-byte length prefix
-constexpr std::uint32_t kChangeLogWord = 0x00820004;   // array of u32
-constexpr std::uint32_t kAutoIncWord = 0x00010004;     // signed 4-byte value
-constexpr std::int32_t kAddedCalculated = 2;           // bCalculated of a field added later
+constexpr std::uint32_t kU16Word = 0x00020002;        // unsigned 2-byte value
+constexpr std::uint32_t kSubtypeWord = 0x00490002;    // string with a 2-byte length prefix
+constexpr std::uint32_t kChangeLogWord = 0x00820004;  // array of u32
+constexpr std::uint32_t kAutoIncWord = 0x00010004;    // signed 4-byte value
+constexpr std::int32_t kAddedCalculated = 2;          // bCalculated of a field added later
 
-bool isStructureHead(const DSFLDDesc& f) { return f.iFldType == fldADT || f.iFldType == fldARRAY; }
+bool isStructureHead(const DSFLDDesc& f) {
+    return f.iFldType == fldADT || f.iFldType == fldARRAY;
+}
 
 // Fields that are not written: calculated fields added to the existing table, unless they link.
 bool isWritten(const DSFLDDesc& f) {
@@ -35,14 +37,21 @@ DBResult addU16Attribute(IDSWriter& writer, const char* name, std::uint16_t valu
 }
 
 // A kept value as the writer takes it: a varying value gets its length prefix back.
-std::vector<unsigned char> withPrefix(std::uint32_t typeWord, const std::vector<unsigned char>& value) {
+std::vector<unsigned char> withPrefix(std::uint32_t typeWord,
+                                      const std::vector<unsigned char>& value) {
     std::vector<unsigned char> out;
     if (typeIsVarying(typeWord) && !typeIsArray(typeWord)) {
         const auto n = static_cast<std::uint32_t>(value.size());
         switch (typeSize(typeWord)) {
-            case 1: out.push_back(static_cast<unsigned char>(n)); break;
-            case 2: putFixed16(out, static_cast<std::uint16_t>(n)); break;
-            default: putFixed32(out, n); break;
+            case 1:
+                out.push_back(static_cast<unsigned char>(n));
+                break;
+            case 2:
+                putFixed16(out, static_cast<std::uint16_t>(n));
+                break;
+            default:
+                putFixed32(out, n);
+                break;
         }
     }
     out.insert(out.end(), value.begin(), value.end());
@@ -89,7 +98,8 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
                     putFixed16(value, static_cast<std::uint16_t>(n + 1));
                     value.insert(value.end(), name, name + n + 1);
                     rc = writer->addAttribute(attrColumn, "SUBTYPE", kSubtypeWord,
-                                              static_cast<std::uint32_t>(value.size()), value.data());
+                                              static_cast<std::uint32_t>(value.size()),
+                                              value.data());
                 }
             }
             if (rc == DBIERR_NONE && f.iUnits2 != 0 && !isStructureHead(f))
@@ -132,9 +142,11 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
                                       static_cast<std::uint32_t>(value.size()), value.data());
             keptWritten = true;
         }
-        if (rc == DBIERR_NONE && !keptWritten) rc = writer->addAttribute(attrTable, nullptr, 0, 0, nullptr);
+        if (rc == DBIERR_NONE && !keptWritten)
+            rc = writer->addAttribute(attrTable, nullptr, 0, 0, nullptr);
     } else {
-        rc = writer->initPacketWithColumns(3, static_cast<std::uint32_t>(columns.size()), columns.data());
+        rc = writer->initPacketWithColumns(3, static_cast<std::uint32_t>(columns.size()),
+                                           columns.data());
     }
     if (rc != DBIERR_NONE) return rc;
 
@@ -167,16 +179,20 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
             const unsigned char* v = FStore.value(r, fi);
             switch (f.iFldType) {
                 case fldZSTRING: {
-                    std::size_t n = strnlen(reinterpret_cast<const char*>(v), static_cast<std::size_t>(f.iFldLen));
-                    if (n > static_cast<std::size_t>(f.iUnits1)) n = static_cast<std::size_t>(f.iUnits1);
+                    std::size_t n = strnlen(reinterpret_cast<const char*>(v),
+                                            static_cast<std::size_t>(f.iFldLen));
+                    if (n > static_cast<std::size_t>(f.iUnits1))
+                        n = static_cast<std::size_t>(f.iUnits1);
                     rc = writer->putField(putValue, n == 0 ? 1 : static_cast<std::int32_t>(n), v);
                     break;
                 }
                 case fldVARBYTES:
                 case fldUNICODE: {
                     std::uint32_t n = decodeFixed16(v);
-                    if (n > static_cast<std::uint32_t>(f.iUnits1)) n = static_cast<std::uint32_t>(f.iUnits1);
-                    if (n > static_cast<std::uint32_t>(f.iFldLen - 2)) n = static_cast<std::uint32_t>(f.iFldLen - 2);
+                    if (n > static_cast<std::uint32_t>(f.iUnits1))
+                        n = static_cast<std::uint32_t>(f.iUnits1);
+                    if (n > static_cast<std::uint32_t>(f.iFldLen - 2))
+                        n = static_cast<std::uint32_t>(f.iFldLen - 2);
                     scratch.assign(v + 2, v + 2 + n);
                     rc = writer->putField(putValue, static_cast<std::int32_t>(n), scratch.data());
                     break;

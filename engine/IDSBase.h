@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DSTypes.h"
+#include "IDSReader.h"
 
 class IDSBase {
   public:
@@ -30,6 +31,10 @@ class IDSBase {
     // Copies the completed descriptors into an array of getTableInfo().iFields entries.
     virtual DBResult getFieldDescriptors(DSFLDDesc* descriptors) = 0;
 
+    // Loads a datapacket: an undefined table is created from it (fields, attributes, rows with
+    // their status bytes, the change log); a table created from a packet appends the rows of
+    // further packets. last marks the last packet of the table.
+    virtual DBResult appendPacket(PacketBytes packet, bool last) = 0;
     // Produces the table's datapacket into packet: binary, or XML when the stream mode
     // (property 19) asks for it. On failure packet is empty and the table unchanged.
     virtual DBResult streamTable(std::vector<unsigned char>& packet) = 0;

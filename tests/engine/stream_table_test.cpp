@@ -12,7 +12,8 @@ using Bytes = std::vector<unsigned char>;
 
 std::shared_ptr<DSBASE> defineTable(std::vector<DSFLDDesc> fields) {
     auto table = std::make_shared<DSBASE>();
-    EXPECT_EQ(table->defineTable(static_cast<std::uint32_t>(fields.size()), fields.data(), "T"), DBIERR_NONE);
+    EXPECT_EQ(table->defineTable(static_cast<std::uint32_t>(fields.size()), fields.data(), "T"),
+              DBIERR_NONE);
     return table;
 }
 
@@ -39,8 +40,9 @@ struct Record {
 };
 
 TEST(StreamTable, WorkedExampleIsWrittenByteForByte) {
-    auto table = defineTable({makeDescriptor("电台名称", fldZSTRING, 20), makeDescriptor("开始时间", fldTIME, 0),
-                              makeDescriptor("间隔", fldINT32, 0)});
+    auto table =
+        defineTable({makeDescriptor("电台名称", fldZSTRING, 20),
+                     makeDescriptor("开始时间", fldTIME, 0), makeDescriptor("间隔", fldINT32, 0)});
     Record(*table).text(0, "Radio").i32(1, 30'600'000).i32(2, 15).insert();
     Record(*table).i32(2, 0).insert();
     ASSERT_EQ(table->commitChangeLog(), DBIERR_NONE);
@@ -57,14 +59,15 @@ TEST(StreamTable, WorkedExampleIsWrittenByteForByte) {
         0x0C, 0xE7, 0x94, 0xB5, 0xE5, 0x8F, 0xB0, 0xE5, 0x90, 0x8D, 0xE7, 0xA7, 0xB0,  // 电台名称
         0x01, 0x00, 0x49, 0x00,  // string, 1-byte prefix
         0x00, 0x00, 0x01, 0x00,  // attributes 0, one column attribute
-        0x05, 'W', 'I', 'D', 'T', 'H', 0x02, 0x00, 0x02, 0x00, 0x14, 0x00,  // WIDTH = 20
+        0x05, 'W',  'I',  'D',  'T',  'H',  0x02, 0x00, 0x02, 0x00, 0x14, 0x00,        // WIDTH = 20
         0x0C, 0xE5, 0xBC, 0x80, 0xE5, 0xA7, 0x8B, 0xE6, 0x97, 0xB6, 0xE9, 0x97, 0xB4,  // 开始时间
         0x04, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00,  // time, no attributes
         0x06, 0xE9, 0x97, 0xB4, 0xE9, 0x9A, 0x94,        // 间隔
         0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,  // i4, no attributes
         0x00, 0x00,                                      // no table attributes
-        0x00, 0x00, 0x05, 'R', 'a', 'd', 'i', 'o', 0x40, 0xEB, 0xD2, 0x01, 0x0F, 0x00, 0x00, 0x00,  // row 1
-        0x00, 0x05, 0x00, 0x00, 0x00, 0x00,                                                        // row 2
+        0x00, 0x00, 0x05, 'R',  'a',  'd',  'i',  'o',  0x40, 0xEB, 0xD2, 0x01, 0x0F,
+        0x00, 0x00, 0x00,                    // row 1
+        0x00, 0x05, 0x00, 0x00, 0x00, 0x00,  // row 2
     };
     EXPECT_EQ(packet.size(), 117u);
     EXPECT_EQ(packet, expected);
@@ -75,7 +78,7 @@ TEST(StreamTable, EmptyStationTableIsHeaderAndMetadataOnly) {
     Bytes packet;
     ASSERT_EQ(table->streamTable(packet), DBIERR_NONE);
     ASSERT_EQ(packet.size(), 619u);
-    EXPECT_EQ(packet[18], 0x03);  // packetFlags
+    EXPECT_EQ(packet[18], 0x03);                     // packetFlags
     EXPECT_EQ(packet[22] | (packet[23] << 8), 619);  // rowDataOffset = length
     EXPECT_EQ(packet[14], 0);                        // rowCount 0
     // saving twice gives the same bytes
@@ -98,22 +101,24 @@ TEST(StreamTable, PendingChangeLogWritesEverySlotAndTheLog) {
     // three slots: 1 superseded (0x05), 2 its new version (0x0C), 3 deleted insert (0x06)
     const std::size_t rowsAt = packet[22] | (packet[23] << 8);
     const Bytes rows(packet.begin() + static_cast<long>(rowsAt), packet.end());
-    const Bytes expectedRows = {0x05, 0x00, 1, 0, 0, 0, 0x0C, 0x00, 2, 0, 0, 0, 0x06, 0x00, 3, 0, 0, 0};
+    const Bytes expectedRows = {0x05, 0x00, 1, 0,    0,    0, 0x0C, 0x00, 2,
+                                0,    0,    0, 0x06, 0x00, 3, 0,    0,    0};
     EXPECT_EQ(rows, expectedRows);
     // "CHANGE_LOG": (1,0,insert) (2,1,modify) (3,0,insert) (3,0,delete)
     const char name[] = "CHANGE_LOG";
     auto at = std::search(packet.begin(), packet.end(), name, name + 10);
     ASSERT_NE(at, packet.end());
     const Bytes log(at + 10, at + 10 + 4 + 4 + 12 * 4);
-    const Bytes expectedLog = {0x04, 0x00, 0x82, 0x00, 12, 0, 0, 0,  1, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0,
-                               2,    0,    0,    0,    1,  0, 0, 0,  8, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0,
-                               4,    0,    0,    0,    3,  0, 0, 0,  0, 0, 0, 0, 2, 0, 0, 0};
+    const Bytes expectedLog = {0x04, 0x00, 0x82, 0x00, 12, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0,
+                               0,    2,    0,    0,    0,  1, 0, 0, 0, 8, 0, 0, 0, 3, 0, 0, 0, 0, 0,
+                               0,    0,    4,    0,    0,  0, 3, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
     EXPECT_EQ(log, expectedLog);
 
     ASSERT_EQ(table->commitChangeLog(), DBIERR_NONE);
     ASSERT_EQ(table->streamTable(packet), DBIERR_NONE);
     const std::size_t mergedRowsAt = packet[22] | (packet[23] << 8);
-    EXPECT_EQ(Bytes(packet.begin() + static_cast<long>(mergedRowsAt), packet.end()), (Bytes{0x00, 0x00, 2, 0, 0, 0}));
+    EXPECT_EQ(Bytes(packet.begin() + static_cast<long>(mergedRowsAt), packet.end()),
+              (Bytes{0x00, 0x00, 2, 0, 0, 0}));
 }
 
 TEST(StreamTable, FailuresLeaveNoPacket) {

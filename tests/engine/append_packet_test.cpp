@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "DSBASE.h"
+#include "StationTable.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+PacketBytes bytesOf(Bytes b) {
+    return std::make_shared<const Bytes>(std::move(b));
+}
+
+// The three-column, two-row packet: "电台名称" string(20), "开始时间" time, "间隔" i4.
+const Bytes kExample = {
+    0x96, 0x19, 0xE0, 0xBD, 0x01, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02,
+    0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x5F, 0x00, 0x0C, 0xE7, 0x94, 0xB5, 0xE5, 0x8F,
+    0xB0, 0xE5, 0x90, 0x8D, 0xE7, 0xA7, 0xB0, 0x01, 0x00, 0x49, 0x00, 0x00, 0x00, 0x01, 0x00,
+    0x05, 'W',  'I',  'D',  'T',  'H',  0x02, 0x00, 0x02, 0x00, 0x14, 0x00, 0x0C, 0xE5, 0xBC,
+    0x80, 0xE5, 0xA7, 0x8B, 0xE6, 0x97, 0xB6, 0xE9, 0x97, 0xB4, 0x04, 0x00, 0x07, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x06, 0xE9, 0x97, 0xB4, 0xE9, 0x9A, 0x94, 0x04, 0x00, 0x01, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 'R',  'a',  'd',  'i',  'o',  0x40, 0xEB,
+    0xD2, 0x01, 0x0F, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00,
+};
+
+Bytes stream(DSBASE& t) {
+    Bytes out;
+    EXPECT_EQ(t.streamTable(out), DBIERR_NONE);
+    return out;
+}
+
+TEST(AppendPacket, WorkedExampleLoadsAndStreamsBackTheSameBytes) {
+    ASSERT_EQ(kExample.size(), 117u);
+    DSBASE table;
+    ASSERT_EQ(table.appendPacket(bytesOf(kExample), true), DBIERR_NONE);
+    ASSERT_EQ(table.fields().size(), 3u);
+    EXPECT_EQ(table.fields()[0].iFldType, fldZSTRING);
+    EXPECT_EQ(table.fields()[0].iUnits1, 20);
+    EXPECT_EQ(table.fields()[0].iFldLen, 21);
+    EXPECT_EQ(table.fields()[1].iFldType, fldTIME);
+    EXPECT_EQ(table.fields()[2].iFldType, fldINT32);
+    EXPECT_EQ(table.liveCount(), 2u);
+    char name[21] = {};
+    std::uint8_t indicator = 9;
+    ASSERT_EQ(table.storeReadField(1, 1, name, &indicator), DBIERR_NONE);
+    EXPECT_STREQ(name, "Radio");
+    EXPECT_EQ(indicator, indValue);
+    ASSERT_EQ(table.storeReadField(2, 1, nullptr, &indicator), DBIERR_NONE);
+    EXPECT_EQ(indicator, indNull);
+    ASSERT_EQ(table.storeReadField(2, 2, nullptr, &indicator), DBIERR_NONE);
+    EXPECT_EQ(indicator, indNull);
+    EXPECT_EQ(stream(table), kExample);
+}
+
+TEST(AppendPacket, PendingChangeLogSurvivesSaveAndLoad) {
+    DSBASE source;
+    DSFLDDesc field = makeDescriptor("N", fldINT32, 0);
+    ASSERT_EQ(source.defineTable(1, &field, "T"), DBIERR_NONE);
+    unsigned char record[5] = {7, 0, 0, 0, indValue};
+    std::uint32_t r = 0;
+    ASSERT_EQ(source.storeInsert(record, &r), DBIERR_NONE);
+    const Bytes saved = stream(source);
+
+    DSBASE loaded;
+    ASSERT_EQ(loaded.appendPacket(bytesOf(saved), true), DBIERR_NONE);
+    EXPECT_EQ(loaded.recordStatus(1), recInserted);
+    ASSERT_EQ(loaded.changeLog().count(), 1u);
+    EXPECT_EQ(loaded.changeLog().entries()[0], (DSLogEntry{1, 0, logInsert}));
+    std::uint32_t changes = 0;
+    ASSERT_EQ(loaded.getProperty(propChangeCount, &changes), DBIERR_NONE);
+    EXPECT_EQ(changes, 1u);
+    EXPECT_EQ(stream(loaded), saved);
+    ASSERT_EQ(loaded.commitChangeLog(), DBIERR_NONE);
+    EXPECT_EQ(loaded.recordStatus(1), recUnmodified);
+}
+
+TEST(AppendPacket, StationTableRoundTripsEmptyAndKeepsUnknownAttributes) {
+    DSBASE source;
+    auto fields = stationDescriptors();
+    ASSERT_EQ(source.defineTable(20, fields.data(), "ClientDataSet1"), DBIERR_NONE);
+    const char value[] = "kept";
+    ASSERT_EQ(source.addOptionalParameter(0, "MYATTR", 0x00490001u, sizeof value, value),
+              DBIERR_NONE);
+    ASSERT_EQ(source.addOptionalParameter(9, "COLATTR", 0x00020002u, 2, "\x05\x00"), DBIERR_NONE);
+    const Bytes saved = stream(source);
+    DSBASE loaded;
+    ASSERT_EQ(loaded.appendPacket(bytesOf(saved), true), DBIERR_NONE);
+    EXPECT_EQ(loaded.fields().size(), 20u);
+    EXPECT_EQ(loaded.recordLength(), 514u);
+    EXPECT_EQ(stream(loaded), saved);
+    std::uint32_t type = 0, length = 0;
+    EXPECT_EQ(loaded.getOptionalParameter(0, "myattr", &type, &length, nullptr), DBIERR_NONE);
+    EXPECT_EQ(loaded.getOptionalParameter(9, "COLATTR", &type, &length, nullptr), DBIERR_NONE);
+}
+
+TEST(AppendPacket, BrokenPacketsFailWithTheirCodesAndLeaveTheTableUndefined) {
+    auto patched = [](std::size_t at, std::initializer_list<unsigned char> bytes) {
+        Bytes b = kExample;
+        std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<long>(at));
+        return b;
+    };
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        DBResult expected;
+    };
+    Bytes noWidth = kExample;
+    // drop the WIDTH attribute: attribute count 0 and the 12 attribute bytes
+    noWidth[43] = 0;
+    noWidth.erase(noWidth.begin() + 45, noWidth.begin() + 57);
+    noWidth[22] = static_cast<unsigned char>(0x5F - 12);
+    const Case cases[] = {
+        {"empty", {}, errPacketMismatch},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, errPacketMismatch},
+        {"major version 4", patched(4, {0x04}), errPacketMismatch},
+        {"no metadata flag", patched(18, {0x02}), errNoMetadata},
+        {"column name of length 0", patched(24, {0x00}), errFieldNameNull},
+        {"string column without width", noWidth, errInvalidParameter},
+        {"time of size 6", patched(70, {0x06}), errInvalidFieldType},
+        {"cut inside a row", Bytes(kExample.begin(), kExample.end() - 3), errPacketMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DSBASE table;
+        EXPECT_EQ(table.appendPacket(bytesOf(c.bytes), true), c.expected);
+        EXPECT_FALSE(table.isDefined());
+        EXPECT_TRUE(table.fields().empty());
+    }
+    DSBASE table;
+    EXPECT_EQ(table.appendPacket(nullptr, true), errNotApplicable);
+}
+
+TEST(AppendPacket, EveryPrefixAndBitFlipLoadsOrFailsCleanly) {
+    for (std::size_t n = 0; n < kExample.size(); ++n) {
+        DSBASE table;
+        const DBResult rc = table.appendPacket(
+            bytesOf(Bytes(kExample.begin(), kExample.begin() + static_cast<long>(n))), true);
+        EXPECT_NE(rc, DBIERR_NONE) << n;
+    }
+    for (std::size_t bit = 0; bit < kExample.size() * 8; ++bit) {
+        Bytes b = kExample;
+        b[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
+        DSBASE table;
+        if (table.appendPacket(bytesOf(b), true) == DBIERR_NONE) {
+            Bytes out;
+            EXPECT_EQ(table.streamTable(out), DBIERR_NONE) << bit;
+        }
+    }
+}
+
+TEST(AppendPacket, AppendingNeedsATableCreatedFromAPacket) {
+    DSBASE defined;
+    DSFLDDesc field = makeDescriptor("N", fldINT32, 0);
+    ASSERT_EQ(defined.defineTable(1, &field, "T"), DBIERR_NONE);
+    EXPECT_EQ(defined.appendPacket(bytesOf(kExample), true), errNotPartial);
+    EXPECT_EQ(defined.appendPacket(nullptr, true), errNotPartial);
+}
+
+}  // namespace
