@@ -97,23 +97,30 @@ void TClientDataSet::CreateDataSet() {
 
 void TClientDataSet::Open() {
     if (Active()) return;
+    runHook(BeforeOpen);
     try {
         attachTable();
         prepareCursor();
         openComplete();
     } catch (...) {
-        releaseOpenState();
+        FState = dsInactive;
+        detachTable();
         throw;
     }
     FSavedPacket.reset();
     FSavePacketOnClose = true;
     FState = dsBrowse;
+    runHook(AfterOpen);
+    if (FRecordCount > 0) runHook(AfterScroll);
 }
 
 void TClientDataSet::attachTable() {
     FProviderEOF = true;
     FSavePacketOnClose = false;
-    if (!FDSBase) DatabaseError(u"Missing data provider or data packet", this);
+    if (FDSBase) return;  // right after CreateDataSet: the table is used unchanged
+    if (!FSavedPacket) DatabaseError(u"Missing data provider or data packet", this);
+    createEngineTable();
+    raiseEngineError(*FDSBase, FDSBase->appendPacket(FSavedPacket, true));
 }
 
 void TClientDataSet::prepareCursor() {
@@ -192,26 +199,9 @@ void TClientDataSet::computeRecordBufferLayout() {
 
 void TClientDataSet::openComplete() {
     FInternalOpenComplete = true;
-    FBuffers.assign(kDisplayedRecords + 1, std::vector<unsigned char>(FRecBufSize, 0));
+    FBuffers.assign(FBufferCount + 1, std::vector<unsigned char>(FRecBufSize, 0));
+    clearWindow();
+    fillWindowForward();
     FBOF = true;
-    FEOF = RecordCount() == 0;
-}
-
-std::int32_t TClientDataSet::RecordCount() {
-    if (!FDSBase) return 0;
-    std::uint32_t live = 0;
-    check(FDSBase->getProperty(propLiveRecordCount, &live));
-    return static_cast<std::int32_t>(live);
-}
-
-void TClientDataSet::releaseOpenState() {
-    FState = dsInactive;
-    FFields.Clear();
-    FBuffers.clear();
-    FKeyBuffers.clear();
-    FIOBuffer.clear();
-    FConvertBuffer.clear();
-    FDSCursor.reset();
-    FDSBase.reset();
-    FInternalOpenComplete = false;
+    FEOF = FRecordCount == 0;
 }

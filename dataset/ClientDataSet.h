@@ -2,16 +2,43 @@
 // TClientDataSet: the dataset through which the window reaches one engine table.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "Component.h"
 #include "DBTypes.h"
+#include "Exceptions.h"
 #include "FieldClasses.h"
 #include "FieldDefs.h"
 #include "IDSBase.h"
 #include "IDSCursor.h"
+#include "Variant.h"
+
+class TStream;
+
+enum TUpdateStatus : std::uint8_t { usUnmodified, usModified, usInserted, usDeleted };
+enum TDataEvent : std::uint8_t {
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+    deCheckBrowseMode,
+};
+enum TDataAction : std::uint8_t { daFail, daAbort, daRetry };
+enum TDataPacketFormat : std::uint8_t { dfBinary, dfXML, dfXMLUTF8 };
+enum : std::uint8_t { rmExact = 1, rmCenter = 2 };
+enum : std::uint8_t { doDisableInserts = 1, doDisableDeletes = 2, doDisableEdits = 4 };
+
+class TClientDataSet;
+using TDataSetNotifyEvent = std::function<void(TClientDataSet&)>;
+using TDataSetErrorEvent =
+    std::function<void(TClientDataSet&, const EDatabaseError&, TDataAction&)>;
+using TDataEventHandler = std::function<void(TClientDataSet&, TDataEvent, std::intptr_t)>;
 
 class TClientDataSet : public TComponent {
   public:
@@ -28,11 +55,68 @@ class TClientDataSet : public TComponent {
     // Opens the dataset on its engine table.
     void Open();
 
+    // Closes the dataset; an open table becomes the kept packet.
+    void Close();
+    void SetActive(bool active) { active ? Open() : Close(); }
     bool Active() const { return FState != dsInactive && FState != dsOpening; }
     TDataSetState State() const { return FState; }
-    std::int32_t RecordCount();
+    bool Modified() const { return FModified; }
     bool Bof() const { return FBOF; }
     bool Eof() const { return FEOF; }
+
+    // Fields and values.
+    TField* FieldByName(std::u16string_view name) const;
+    TField* FindField(std::u16string_view name) const;
+    Variant GetFieldValue(std::u16string_view names) const;
+    void SetFields(const std::vector<TVarRec>& values);
+    bool GetFieldData(const TField* field, void* buffer) const;
+    void storeFieldData(TField* field, const void* buffer);
+
+    // Record operations.
+    void Edit();
+    void Insert();
+    void Append();
+    void AppendRecord(const std::vector<TVarRec>& values);
+    void InsertRecord(const std::vector<TVarRec>& values);
+    void Post();
+    void Cancel();
+    void Delete();
+    void CheckBrowseMode();
+    void UpdateRecord();
+    void First();
+    void Last();
+    void Next() { MoveBy(1); }
+    void Prior() { MoveBy(-1); }
+    std::int32_t MoveBy(std::int32_t distance);
+    std::int32_t RecNo() const;
+    void SetRecNo(std::int32_t value);
+    std::int32_t RecordCount() const;
+    bool IsEmpty() const { return FActiveRecord >= FRecordCount; }
+    TUpdateStatus UpdateStatus() const;
+    std::int64_t ChangeCount() const;
+    void MergeChangeLog();
+    std::int32_t ApplyUpdates(std::int32_t maxErrors);
+    void Resync(std::uint8_t mode);
+
+    // Saving and loading.
+    void SaveToFile(const std::u16string& fileName = {}, TDataPacketFormat format = dfBinary);
+    void SaveToStream(TStream& stream, TDataPacketFormat format = dfBinary);
+    void LoadFromFile(const std::u16string& fileName = {});
+    void LoadFromStream(TStream& stream);
+    const std::u16string& FileName() const { return FFileName; }
+    // The kept packet, while the dataset is closed.
+    const PacketBytes& SavedPacket() const { return FSavedPacket; }
+
+    // Extension points: hooks, error handlers and data-event listeners (none set by the window).
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert,
+        OnNewRecord, BeforeEdit, AfterEdit, BeforePost, AfterPost, BeforeCancel, AfterCancel,
+        BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+    TDataSetErrorEvent OnEditError, OnPostError, OnDeleteError;
+    TDataEventHandler OnDataEvent;
+
+    // The shared input/output buffer of the fields, and the conversion buffer.
+    unsigned char* ioBuffer() { return FIOBuffer.data(); }
+    unsigned char* convertBuffer() { return FConvertBuffer.data(); }
 
     // Engine objects (shared references) while the dataset is open.
     const IDSBasePtr& DSBase() const { return FDSBase; }
@@ -52,6 +136,59 @@ class TClientDataSet : public TComponent {
     void check(DBResult code);
 
   private:
+    enum class FetchResult { ok, bof, eof, error };
+    enum class FetchMode { current, next, prior };
+
+    void requireOpen() const;
+    void requireModifiable() const;
+    void changeState(TDataSetState state);
+    void signalDataEvent(TDataEvent event, std::intptr_t info = 0);
+    void runWithErrorHandler(const std::function<void()>& step, const TDataSetErrorEvent& handler);
+    void runHook(const TDataSetNotifyEvent& hook) {
+        if (hook) hook(*this);
+    }
+    void UpdateCursorPos();
+    void CursorPosChanged() { FCurrentRecord = -1; }
+    void positionCursorOn(int index);
+    void cursorToFirst();
+    void cursorToLast();
+    void cursorToBuffer(const std::vector<unsigned char>& buffer);
+    FetchResult fetchRecord(std::vector<unsigned char>& buffer, FetchMode mode, bool raise);
+    bool fetchNextRecord();
+    bool fetchPriorRecord();
+    void fillWindowForward();
+    void fillWindowBackward();
+    void clearWindow();
+    void activateWindow();
+    void rotateBuffer(int from, int to);
+    void startNewRecord();
+    void detachCursorForInsert();
+    void finishNewRecord();
+    void initNewRecord(std::vector<unsigned char>& buffer);
+    void postToEngine();
+    void addToEngine(std::vector<unsigned char>& buffer, bool append);
+    void deleteInEngine();
+    void verifyEditAllowed();
+    void checkRequiredValues();
+    void insertOrAppendRecord(const std::vector<TVarRec>& values, bool append);
+    const unsigned char* activeRecordBuffer() const;
+    unsigned char* activeRecordBuffer();
+
+    // Record info of a buffer.
+    std::int32_t& sequenceNo(std::vector<unsigned char>& buffer);
+    std::uint8_t& bookmarkFlag(std::vector<unsigned char>& buffer);
+    std::uint8_t& recordStatus(std::vector<unsigned char>& buffer);
+    std::int32_t sequenceNo(const std::vector<unsigned char>& buffer) const;
+    std::uint8_t recordStatus(const std::vector<unsigned char>& buffer) const;
+
+    // Saving and loading steps.
+    void keepTableAsPacket(TDataPacketFormat format);
+    void writePacketToStream(TStream& stream, bool withLength, TDataPacketFormat format);
+    void dropKeptPacket() { FSavedPacket.reset(); }
+    void readPacketFromStream(TStream& stream, bool withLength);
+    void detachTable();
+    void releaseCursor();
+
     void createEngineTable();
     void attachTable();
     void prepareCursor();
@@ -59,19 +196,29 @@ class TClientDataSet : public TComponent {
     void bindFields();
     void computeRecordBufferLayout();
     void openComplete();
-    void releaseOpenState();
 
     TFieldDefs FFieldDefs;
     TFields FFields;
     IDSBasePtr FDSBase;
     IDSCursorPtr FDSCursor;
-    std::optional<std::vector<unsigned char>> FSavedPacket;
+    PacketBytes FSavedPacket;  // the kept packet, or none
     bool FSavePacketOnClose = false;
     bool FProviderEOF = false;
     bool FInternalOpenComplete = false;
     TDataSetState FState = dsInactive;
+    bool FModified = false;
     bool FBOF = true;
     bool FEOF = true;
+    bool FOpeningFile = false;
+    std::u16string FFileName;
+    std::uint8_t FDSOptions = 0;
+    bool FReadOnly = false;
+
+    // The record window: FBufferCount buffers plus a spare; FRecordCount of them hold records.
+    int FBufferCount = 1;
+    int FRecordCount = 0;
+    int FActiveRecord = 0;
+    int FCurrentRecord = -1;
 
     std::int32_t FRecordSize = 0;
     std::int32_t FBookmarkSize = 0;

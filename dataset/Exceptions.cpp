@@ -23,8 +23,8 @@ std::u16string formatMessage(std::u16string_view format,
     std::u16string out;
     auto arg = args.begin();
     for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u's' &&
-            arg != args.end()) {
+        if (format[i] == u'%' && i + 1 < format.size() &&
+            (format[i + 1] == u's' || format[i + 1] == u'g') && arg != args.end()) {
             out += *arg++;
             ++i;
         } else {

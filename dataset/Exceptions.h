@@ -51,6 +51,18 @@ std::u16string prefixedMessage(const std::u16string& message, const TComponent* 
 [[noreturn]] void DatabaseError(const std::u16string& message,
                                 const TComponent* component = nullptr);
 
-// Replaces each "%s" of the format, in order, with the next argument.
+// Replaces each "%s" (and each "%g", for numbers already formatted) of the format, in order,
+// with the next argument.
 std::u16string formatMessage(std::u16string_view format,
                              std::initializer_list<std::u16string_view> args);
+
+// A stream could not be read or written to its end.
+class EReadError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
+class EWriteError : public Exception {
+  public:
+    using Exception::Exception;
+};

@@ -3,12 +3,63 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DBTypes.h"
+#include "Variant.h"
 
 class TClientDataSet;
+
+// A tagged value as AppendRecord and InsertRecord take them.
+enum TVarType : std::uint8_t {
+    vtInteger = 0,
+    vtBoolean = 1,
+    vtChar = 2,
+    vtExtended = 3,
+    vtString = 4,
+    vtPointer = 5,
+    vtPChar = 6,
+    vtObject = 7,
+    vtClass = 8,
+    vtWideChar = 9,
+    vtPWideChar = 10,
+    vtAnsiString = 11,
+    vtCurrency = 12,
+    vtVariant = 13,
+    vtInterface = 14,
+    vtWideString = 15,
+    vtInt64 = 16,
+    vtUnicodeString = 17,
+};
+
+struct TVarRec {
+    TVarType VType = vtUnicodeString;
+    std::int32_t VInteger = 0;
+    bool VBoolean = false;
+    char VChar = 0;
+    char16_t VWideChar = 0;
+    double VExtended = 0;  // also the currency value
+    std::int64_t VInt64 = 0;
+    const void* VPointer = nullptr;  // pointer, object, class, interface
+    std::string VAnsi;               // short string, narrow string, narrow characters
+    std::u16string VUnicode;         // wide string, wide characters, Unicode string
+    Variant VVariant;
+
+    static TVarRec unicode(std::u16string text) {
+        TVarRec r;
+        r.VType = vtUnicodeString;
+        r.VUnicode = std::move(text);
+        return r;
+    }
+    static TVarRec integer(std::int32_t value) {
+        TVarRec r;
+        r.VType = vtInteger;
+        r.VInteger = value;
+        return r;
+    }
+};
 
 class TField {
   public:
@@ -42,8 +93,44 @@ class TField {
     // Bytes the field needs in the dataset's shared input/output buffer.
     virtual std::int32_t ioSize() const { return FSize; }
 
+    // Typed access. A conversion the class does not offer raises
+    // "Cannot access field '%s' as type %s".
+    virtual std::u16string AsString() const;
+    virtual void SetAsString(const std::u16string& value);
+    virtual std::string AsAnsiString() const;
+    virtual void SetAsAnsiString(const std::string& value);
+    virtual std::int32_t AsInteger() const;
+    virtual void SetAsInteger(std::int32_t value);
+    virtual double AsDateTime() const;
+    virtual void SetAsDateTime(double value);
+    virtual Variant AsVariant() const;
+    virtual void SetAsVariant(const Variant& value);
+    virtual void SetAsBoolean(bool value);
+    virtual void SetAsFloat(double value);
+    virtual void SetAsCurrency(double value);
+    virtual void SetAsWideString(const std::u16string& value);
+    virtual void SetAsLargeInt(std::int64_t value);
+
+    // Assigns a tagged value; raises "Invalid value for field '%s'" for tags without a meaning.
+    void AssignValue(const TVarRec& value);
+    // Makes a data field null.
+    void Clear() { SetData(nullptr); }
+    bool IsNull() const { return !GetData(nullptr); }
+
+    // The paths to and from the dataset. GetData answers whether the field has a value (buffer
+    // may be null to ask only that). Without native, the value is converted between the
+    // exchange form and the record form.
+    bool GetData(void* buffer, bool native = true) const;
+    void SetData(const void* buffer, bool native = true);
+
   protected:
     explicit TField(TFieldType dataType);
+    [[noreturn]] void accessError(const char16_t* typeName) const;
+    // The dataset's shared input/output buffer.
+    unsigned char* ioBuffer() const;
+    // Converts a value between the exchange form and the record form.
+    virtual void convertToRecord(const void* exchange, void* record) const;
+    virtual void convertFromRecord(const void* record, void* exchange) const;
 
   private:
     std::u16string FFieldName;
@@ -67,7 +154,20 @@ class TStringField : public TField {
     void SetFixedChar(bool value) { FFixedChar = value; }
     bool Transliterate() const { return FTransliterate; }
 
+    std::u16string AsString() const override;
+    void SetAsString(const std::u16string& value) override;
+    std::string AsAnsiString() const override;
+    void SetAsAnsiString(const std::string& value) override;
+    std::int32_t AsInteger() const override;
+    void SetAsInteger(std::int32_t value) override;
+    Variant AsVariant() const override;
+    void SetAsVariant(const Variant& value) override;
+    void SetAsWideString(const std::u16string& value) override { SetAsString(value); }
+
   private:
+    // The stored bytes, up to their NUL; nothing when the field is null.
+    std::optional<std::string> storedBytes() const;
+
     bool FFixedChar = false;
     bool FTransliterate = true;
 };
@@ -77,6 +177,18 @@ class TDateTimeField : public TField {
     explicit TDateTimeField(TFieldType dataType = ftDateTime) : TField(dataType) {}
     std::u16string ClassName() const override { return u"TDateTimeField"; }
     std::int32_t ioSize() const override { return 8; }
+
+    std::u16string AsString() const override;
+    void SetAsString(const std::u16string& value) override;
+    double AsDateTime() const override;
+    void SetAsDateTime(double value) override;
+    Variant AsVariant() const override;
+    void SetAsVariant(const Variant& value) override;
+    void SetAsFloat(double value) override { SetAsDateTime(value); }
+
+  protected:
+    void convertToRecord(const void* exchange, void* record) const override;
+    void convertFromRecord(const void* record, void* exchange) const override;
 };
 
 class TTimeField : public TDateTimeField {
@@ -90,6 +202,16 @@ class TIntegerField : public TField {
     explicit TIntegerField(TFieldType dataType = ftInteger) : TField(dataType) {}
     std::u16string ClassName() const override { return u"TIntegerField"; }
     std::int32_t ioSize() const override { return 4; }
+
+    std::u16string AsString() const override;
+    void SetAsString(const std::u16string& value) override;
+    std::int32_t AsInteger() const override;
+    void SetAsInteger(std::int32_t value) override;
+    Variant AsVariant() const override;
+    void SetAsVariant(const Variant& value) override;
+    void SetAsFloat(double value) override;
+    void SetAsLargeInt(std::int64_t value) override;
+
     std::int32_t MinValue() const { return FMinValue; }
     std::int32_t MaxValue() const { return FMaxValue; }
     void SetMinValue(std::int32_t v) { FMinValue = v; }

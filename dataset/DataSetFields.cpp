@@ -1,0 +1,81 @@
+// Field lookup and the dataset's side of reading and writing field values.
+
+#include <algorithm>
+
+#include "ClientDataSet.h"
+#include "Exceptions.h"
+#include "FieldClasses.h"
+
+TField* TClientDataSet::FindField(std::u16string_view name) const {
+    return FFields.FindField(name);
+}
+
+TField* TClientDataSet::FieldByName(std::u16string_view name) const {
+    TField* field = FindField(name);
+    if (field == nullptr)
+        DatabaseError(formatMessage(u"Field '%s' not found", {std::u16string(name)}), this);
+    return field;
+}
+
+Variant TClientDataSet::GetFieldValue(std::u16string_view names) const {
+    if (names.find(u';') == std::u16string_view::npos) return FieldByName(names)->AsVariant();
+    // Several names separated by ";": an array of their values, in order.
+    std::vector<Variant> values;
+    std::size_t start = 0;
+    while (start <= names.size()) {
+        const std::size_t end = std::min(names.find(u';', start), names.size());
+        const std::u16string_view name = names.substr(start, end - start);
+        if (!name.empty()) values.push_back(FieldByName(name)->AsVariant());
+        start = end + 1;
+    }
+    return Variant::Array(std::move(values));
+}
+
+void TClientDataSet::SetFields(const std::vector<TVarRec>& values) {
+    if (values.size() > static_cast<std::size_t>(FFields.Count()))
+        throw EDatabaseError(u"Argument out of range");
+    for (std::size_t i = 0; i < values.size(); ++i)
+        FFields[static_cast<int>(i)]->AssignValue(values[i]);
+}
+
+bool TClientDataSet::GetFieldData(const TField* field, void* buffer) const {
+    const unsigned char* record = activeRecordBuffer();
+    if (record == nullptr || field->FieldKind() != fkData) return false;
+    std::uint8_t indicator = indNull;
+    const DBResult rc = FDSCursor->readField(record, static_cast<std::uint32_t>(field->FieldNo()),
+                                             buffer, &indicator);
+    if (rc != DBIERR_NONE) const_cast<TClientDataSet*>(this)->check(rc);
+    return indicator == indValue;
+}
+
+void TClientDataSet::storeFieldData(TField* field, const void* buffer) {
+    switch (FState) {
+        case dsEdit:
+        case dsInsert:
+        case dsSetKey:
+        case dsCalcFields:
+        case dsFilter:
+        case dsNewValue:
+        case dsInternalCalc:
+            break;
+        default:
+            DatabaseError(u"Dataset not in edit or insert mode", this);
+    }
+    if (FState == dsSetKey)
+        throw EDatabaseError(formatMessage(u"Field '%s' is not indexed and cannot be modified",
+                                           {field->DisplayName()}));
+    unsigned char* record = activeRecordBuffer();
+    if (field->FieldKind() == fkData) {
+        if (field->ReadOnly() && FState != dsFilter)
+            throw EDatabaseError(
+                formatMessage(u"Field '%s' cannot be modified", {field->DisplayName()}));
+        const auto fieldNo = static_cast<std::uint32_t>(field->FieldNo());
+        if (FState == dsEdit || FState == dsInsert)
+            check(FDSCursor->checkFieldValue(fieldNo, buffer));
+        if (record == nullptr) DatabaseError(u"Dataset not in edit or insert mode", this);
+        check(FDSCursor->writeField(record, fieldNo, buffer));
+    }
+    if (FState != dsCalcFields && FState != dsFilter && FState != dsNewValue &&
+        FState != dsInternalCalc)
+        signalDataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field));
+}

@@ -1,0 +1,206 @@
+// Closing, saving and loading: the kept packet and the files and streams it travels through.
+
+#include <cstring>
+
+#include "AppPaths.h"
+#include "AtomicFileWriter.h"
+#include "ClientDataSet.h"
+#include "Exceptions.h"
+#include "FileOps.h"
+#include "Streams.h"
+#include "Unicode.h"
+
+namespace {
+std::uint32_t streamModeOf(TDataPacketFormat format) {
+    switch (format) {
+        case dfXML:
+            return 5;
+        case dfXMLUTF8:
+            return 13;
+        default:
+            return 0;
+    }
+}
+
+bool hasXmlExtension(const std::u16string& name) {
+    const auto slash = name.find_last_of(u'/');
+    const auto dot = name.find_last_of(u'.');
+    if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) return false;
+    return upperCase(name.substr(dot)) == u".XML";
+}
+
+// A stream onto a file that replaces its target atomically when committed.
+class TSafeFileStream : public TStream {
+  public:
+    explicit TSafeFileStream(std::u16string path) : FPath(std::move(path)) {}
+
+    FileResult open() { return FWriter.open(FPath); }
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void Write(const void* buffer, std::size_t count) override {
+        FileResult result = FWriter.write(buffer, count);
+        if (!result) fail(result);
+        FSize += count;
+    }
+    std::uint64_t Size() const override { return FSize; }
+    std::uint64_t Position() const override { return FSize; }
+    void SetPosition(std::uint64_t) override {}
+    void commit() {
+        FileResult result = FWriter.commit();
+        if (!result) fail(result);
+    }
+
+  private:
+    [[noreturn]] void fail(const FileResult& result) {
+        throw EWriteError(formatMessage(u"Cannot write file \"%s\". %s",
+                                        {expandFileName(FPath), result.message()}));
+    }
+
+    std::u16string FPath;
+    AtomicFileWriter FWriter;
+    std::uint64_t FSize = 0;
+};
+}  // namespace
+
+// ---- closing ------------------------------------------------------------------------------------
+
+void TClientDataSet::Close() {
+    if (!Active()) return;
+    runHook(BeforeClose);
+    if (FState == dsEdit || FState == dsInsert || FState == dsSetKey) Cancel();
+    FState = dsInactive;
+    detachTable();
+    runHook(AfterClose);
+}
+
+void TClientDataSet::detachTable() {
+    FInternalOpenComplete = false;
+    FBuffers.clear();
+    clearWindow();
+    releaseCursor();
+    if (FSavePacketOnClose && FFileName.empty() && FDSBase) {
+        try {
+            keepTableAsPacket(dfBinary);
+        } catch (...) {
+            FDSBase.reset();
+            throw;
+        }
+    }
+    FDSBase.reset();
+}
+
+void TClientDataSet::releaseCursor() {
+    FKeyBuffers.clear();
+    FIOBuffer.clear();
+    FConvertBuffer.clear();
+    FFields.Clear();
+    FDSCursor.reset();
+}
+
+// ---- saving -------------------------------------------------------------------------------------
+
+void TClientDataSet::keepTableAsPacket(TDataPacketFormat format) {
+    if (!FDSBase) return;
+    check(FDSBase->setProperty(propStreamMode, streamModeOf(format)));
+    dropKeptPacket();
+    auto packet = std::make_shared<std::vector<unsigned char>>();
+    check(FDSBase->streamTable(*packet));
+    FSavedPacket = std::move(packet);
+}
+
+void TClientDataSet::writePacketToStream(TStream& stream, bool withLength,
+                                         TDataPacketFormat format) {
+    if (Active()) CheckBrowseMode();
+    try {
+        if (FDSCursor) keepTableAsPacket(format);
+        if (FSavedPacket) {
+            const auto n = static_cast<std::uint32_t>(FSavedPacket->size());
+            if (withLength) {
+                const unsigned char length[4] = {
+                    static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                    static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+                stream.Write(length, sizeof length);
+            }
+            stream.Write(FSavedPacket->data(), FSavedPacket->size());
+        }
+    } catch (...) {
+        if (Active()) dropKeptPacket();
+        throw;
+    }
+    if (Active()) dropKeptPacket();
+}
+
+void TClientDataSet::SaveToStream(TStream& stream, TDataPacketFormat format) {
+    writePacketToStream(stream, false, format);
+}
+
+void TClientDataSet::SaveToFile(const std::u16string& fileName, TDataPacketFormat format) {
+    if (!Active() && !FDSBase) return;
+    const std::u16string name = fileName.empty() ? FFileName : fileName;
+    if (format == dfBinary && hasXmlExtension(name)) format = dfXML;
+    // The packet is built first, so that an engine failure leaves the file untouched; the file
+    // is then replaced atomically.
+    TMemoryStream packet;
+    SaveToStream(packet, format);
+    TSafeFileStream file(name);
+    FileResult opened = file.open();
+    if (!opened)
+        throw EFCreateError(formatMessage(u"Cannot create file \"%s\". %s",
+                                          {expandFileName(name), opened.message()}));
+    file.Write(packet.Bytes().data(), packet.Bytes().size());
+    file.commit();
+}
+
+// ---- loading ------------------------------------------------------------------------------------
+
+void TClientDataSet::readPacketFromStream(TStream& stream, bool withLength) {
+    std::uint64_t n;
+    if (withLength) {
+        unsigned char length[4];
+        if (stream.Read(length, sizeof length) != sizeof length)
+            throw EReadError(u"Stream read error");
+        n = length[0] | (length[1] << 8) | (length[2] << 16) |
+            (static_cast<std::uint32_t>(length[3]) << 24);
+    } else {
+        const std::uint64_t size = stream.Size(), position = stream.Position();
+        n = size > position ? size - position : 0;
+    }
+    if (n < 1) return;
+    dropKeptPacket();
+    try {
+        auto packet = std::make_shared<std::vector<unsigned char>>(n);
+        const std::size_t read = stream.Read(packet->data(), packet->size());
+        packet->resize(read);  // never hand on bytes that were not read
+        FSavedPacket = std::move(packet);
+    } catch (const std::bad_alloc&) {
+        dropKeptPacket();
+        throw EDatabaseError(u"Error creating variant or safe array");
+    } catch (...) {
+        dropKeptPacket();
+        throw;
+    }
+}
+
+void TClientDataSet::LoadFromStream(TStream& stream) {
+    Close();
+    readPacketFromStream(stream, false);
+    Open();
+}
+
+void TClientDataSet::LoadFromFile(const std::u16string& fileName) {
+    Close();
+    const std::u16string name = fileName.empty() ? FFileName : fileName;
+    std::vector<std::uint8_t> bytes;
+    FileResult result = readWholeFile(name, bytes);
+    if (!result)
+        throw EFOpenError(formatMessage(u"Cannot open file \"%s\". %s",
+                                        {expandFileName(name), result.message()}));
+    TMemoryStream stream(std::move(bytes));
+    FOpeningFile = true;
+    try {
+        LoadFromStream(stream);
+    } catch (...) {
+        FOpeningFile = false;
+        throw;
+    }
+    FOpeningFile = false;
+}

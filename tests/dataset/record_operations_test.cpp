@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "ClientDataSet.h"
+#include "Exceptions.h"
+#include "StationDataSet.h"
+#include "Unicode.h"
+
+namespace {
+
+std::string u8(const std::u16string& s) {
+    return utf16ToUtf8(s);
+}
+
+template <typename F>
+std::string errorOf(F&& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return u8(e.Message());
+    }
+    return "<no exception>";
+}
+
+// The 20 values the entry page appends: name, country and the rest empty.
+std::vector<TVarRec> station(const std::u16string& name) {
+    std::vector<TVarRec> values(20, TVarRec::unicode(u""));
+    values[0] = TVarRec::unicode(name);
+    values[1] = TVarRec::unicode(u"中国");
+    return values;
+}
+
+class RecordOperations : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        addStationFieldDefs(ds);
+        ds.CreateDataSet();
+    }
+    void addStations(std::initializer_list<const char16_t*> names) {
+        for (auto n : names) ds.AppendRecord(station(n));
+    }
+    std::string current() { return u8(ds.FieldByName(u"电台名称")->AsString()); }
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        ds.First();
+        while (!ds.Eof()) {
+            out.push_back(current());
+            ds.Next();
+        }
+        return out;
+    }
+    TClientDataSet ds{u"ClientDataSet1"};
+};
+
+TEST_F(RecordOperations, EmptyDatasetState) {
+    EXPECT_EQ(ds.RecordCount(), 0);
+    EXPECT_EQ(ds.RecNo(), 0);
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(errorOf([&] { ds.Delete(); }),
+              "ClientDataSet1: Cannot perform this operation on an empty dataset");
+    EXPECT_EQ(errorOf([&] { ds.Post(); }), "ClientDataSet1: Dataset not in edit or insert mode");
+}
+
+TEST_F(RecordOperations, EditOnEmptyTableInsertsAndAppendRecordCancelsIt) {
+    ds.Edit();
+    EXPECT_EQ(ds.State(), dsInsert);
+    EXPECT_EQ(ds.RecNo(), -1);
+    EXPECT_FALSE(ds.Modified());
+    EXPECT_EQ(ds.RecordCount(), 0);
+    ds.AppendRecord(station(u"A"));
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.RecordCount(), 1);
+    EXPECT_EQ(ds.RecNo(), 1);
+    EXPECT_EQ(ds.ChangeCount(), 1);
+    EXPECT_EQ(ds.UpdateStatus(), usInserted);
+    // every field was assigned: strings hold values, the time and integer fields are null
+    EXPECT_FALSE(ds.FieldByName(u"微博")->IsNull());
+    EXPECT_TRUE(ds.FieldByName(u"开始时间")->IsNull());
+    EXPECT_TRUE(ds.FieldByName(u"间隔")->IsNull());
+    ds.MergeChangeLog();
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    EXPECT_EQ(ds.UpdateStatus(), usUnmodified);
+}
+
+TEST_F(RecordOperations, AppendRecordAfterAnEditCancelsTheEditAndBecomesCurrent) {
+    addStations({u"A", u"B"});
+    ds.MergeChangeLog();
+    ds.First();
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->SetAsString(u"changed");
+    ds.Cancel();
+    ds.Edit();
+    ds.AppendRecord(station(u"C"));
+    EXPECT_EQ(current(), "C");
+    EXPECT_EQ(ds.RecNo(), ds.RecordCount());
+    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST_F(RecordOperations, EditAndMergeWithoutPostStoresTheChange) {
+    addStations({u"A", u"B", u"C"});
+    ds.MergeChangeLog();
+    ds.SetRecNo(2);
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->SetAsString(u"B2");
+    ds.MergeChangeLog();
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(current(), "B2");
+    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B2", "C"}));
+}
+
+TEST_F(RecordOperations, EditWithUnchangedValuesStoresNothing) {
+    addStations({u"A"});
+    ds.MergeChangeLog();
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->SetAsString(u"A");
+    ds.Post();
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    ds.Edit();
+    ds.MergeChangeLog();  // nothing written: the edit is cancelled
+    EXPECT_EQ(ds.ChangeCount(), 0);
+}
+
+TEST_F(RecordOperations, DeleteMakesTheFollowingOrPreviousRecordCurrent) {
+    addStations({u"A", u"B", u"C", u"D"});
+    ds.MergeChangeLog();
+    ds.SetRecNo(2);
+    ds.Delete();
+    EXPECT_EQ(current(), "C");
+    EXPECT_EQ(ds.RecNo(), 2);
+    ds.Last();
+    ds.Delete();
+    EXPECT_EQ(current(), "C");
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(ds.RecNo(), ds.RecordCount());
+    ds.First();
+    ds.Delete();
+    ds.Delete();
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.RecordCount(), 0);
+    EXPECT_EQ(ds.RecNo(), 1);  // the deleted record's number stays in the buffer
+}
+
+TEST_F(RecordOperations, PriorOnFirstAndNextOnLastStayPut) {
+    addStations({u"A", u"B"});
+    ds.First();
+    ds.Prior();
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_EQ(current(), "A");
+    ds.Last();
+    ds.Next();
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(current(), "B");
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(ds.MoveBy(-5), -1);
+    EXPECT_EQ(current(), "A");
+}
+
+TEST_F(RecordOperations, InsertGoesInFrontOfTheCurrentRecordAndAppendAfterTheLast) {
+    addStations({u"A", u"B", u"C"});
+    ds.SetRecNo(2);
+    ds.Insert();
+    ds.FieldByName(u"电台名称")->SetAsString(u"new");
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(names(), (std::vector<std::string>{"A", "new", "B", "C"}));
+    ds.Append();
+    ds.FieldByName(u"电台名称")->SetAsString(u"last");
+    ds.Post();
+    EXPECT_EQ(ds.RecNo(), 5);
+    ds.SetRecNo(3);
+    ds.Insert();
+    ds.Cancel();
+    EXPECT_EQ(current(), "B");
+    ds.Append();
+    ds.Cancel();
+    EXPECT_EQ(current(), "last");
+}
+
+TEST_F(RecordOperations, AppendRecordValueCounts) {
+    std::vector<TVarRec> few = {TVarRec::unicode(u"A"), TVarRec::unicode(u"X")};
+    ds.AppendRecord(few);
+    EXPECT_TRUE(ds.FieldByName(u"电台类别")->IsNull());  // unassigned
+    std::vector<TVarRec> many(21, TVarRec::unicode(u"v"));
+    EXPECT_EQ(errorOf([&] { ds.AppendRecord(many); }), "Argument out of range");
+    EXPECT_EQ(ds.RecordCount(), 1);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(current(), "A");
+}
+
+TEST_F(RecordOperations, ApplyUpdatesWithoutProvider) {
+    EXPECT_EQ(ds.ApplyUpdates(-1), 0);
+    addStations({u"A"});
+    EXPECT_EQ(errorOf([&] { ds.ApplyUpdates(-1); }),
+              "ClientDataSet1: Missing data provider or data packet");
+    ds.MergeChangeLog();
+    EXPECT_EQ(ds.ApplyUpdates(-1), 0);
+}
+
+TEST_F(RecordOperations, RecNoOutOfRangeRaisesTheEngineText) {
+    addStations({u"A"});
+    EXPECT_EQ(errorOf([&] { ds.SetRecNo(5); }), "At end of table.");
+    EXPECT_EQ(errorOf([&] { ds.SetRecNo(0); }), "At beginning of table.");
+}
+
+TEST(ClosedDataSet, OperationsRequireAnOpenDataset) {
+    TClientDataSet ds(u"ClientDataSet1");
+    EXPECT_EQ(errorOf([&] { ds.RecordCount(); }),
+              "ClientDataSet1: Cannot perform this operation on a closed dataset");
+    EXPECT_EQ(errorOf([&] { ds.First(); }),
+              "ClientDataSet1: Cannot perform this operation on a closed dataset");
+    EXPECT_EQ(ds.ChangeCount(), 0);
+}
+
+}  // namespace
