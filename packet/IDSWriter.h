@@ -49,8 +49,9 @@ class IDSWriter {
     // Adds an attribute to the column added last (level 0) or to the current table (level 1).
     // `name` may be null (written with length 0). For a varying type word `value` begins with
     // a length prefix of the type word's width, counted in `length`; an array value is a u32
-    // element count followed by the elements. A null `value` is the closing call of a table's
-    // attribute list: it writes nothing and, for a nested table, returns to its parent.
+    // element count followed by the elements. A call without name, type word and value is
+    // the closing call of a table's attribute list: it writes nothing and, for a nested table,
+    // returns to its parent.
     // Fails with errNotApplicable once rows have begun, errInvalidFieldType for a type word
     // without converter, errInvalidParameter for a value shorter than its type needs.
     virtual DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,

@@ -225,13 +225,14 @@ DBResult TDATAPACKET_WRITE::addAttribute(std::uint32_t level, const char* name,
     if (!FInitialized || !FMetadata) return errNotApplicable;
     if (FRowCount != 0 || FRowsReady) return errNotApplicable;
     if (level != attrColumn && level != attrTable) return errInvalidParameter;
-    if (value == nullptr) {
+    if (name == nullptr && typeWord == 0 && value == nullptr) {
         // The closing call of an attribute list.
         if (level == attrTable && FCurrent != 0) return closeNestedTable();
         return DBIERR_NONE;
     }
     std::unique_ptr<FLDConv> conv;
     if (makeConverter(typeWord, &conv) != DBIERR_NONE) return errInvalidFieldType;
+    if (value == nullptr && length != 0) return errInvalidParameter;
     const std::size_t nameLength = name ? strnlen(name, kMaxAttributeName + 1) : 0;
     if (nameLength > kMaxAttributeName) return errInvalidParameter;
 
@@ -430,7 +431,6 @@ DBResult TDATAPACKET_WRITE::getPacket(std::vector<unsigned char>* packet) {
     }
     putU32(kHdrPacketFlags, FPacketFlags);
     FBuffer.resize(length);
-    FBuffer.shrink_to_fit();
     *packet = std::move(FBuffer);
     FBuffer.clear();
     FEnd = 0;
