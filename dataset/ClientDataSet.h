@@ -175,7 +175,7 @@ class TClientDataSet : public TComponent {
     unsigned char* activeRecordBuffer();
 
     // Record info of a buffer.
-    std::int32_t& sequenceNo(std::vector<unsigned char>& buffer);
+    void setSequenceNo(std::vector<unsigned char>& buffer, std::int32_t value);
     std::uint8_t& bookmarkFlag(std::vector<unsigned char>& buffer);
     std::uint8_t& recordStatus(std::vector<unsigned char>& buffer);
     std::int32_t sequenceNo(const std::vector<unsigned char>& buffer) const;

@@ -23,8 +23,8 @@ constexpr std::uint8_t kFlagInsertHere = 3;   // a new record in front of the bo
 
 // ---- record info ------------------------------------------------------------------------------
 
-std::int32_t& TClientDataSet::sequenceNo(std::vector<unsigned char>& buffer) {
-    return *reinterpret_cast<std::int32_t*>(buffer.data() + FRecInfoOfs);
+void TClientDataSet::setSequenceNo(std::vector<unsigned char>& buffer, std::int32_t value) {
+    std::memcpy(buffer.data() + FRecInfoOfs, &value, sizeof value);
 }
 std::uint8_t& TClientDataSet::bookmarkFlag(std::vector<unsigned char>& buffer) {
     return buffer[static_cast<std::size_t>(FRecInfoOfs) + 4];
@@ -175,7 +175,7 @@ TClientDataSet::FetchResult TClientDataSet::fetchRecord(std::vector<unsigned cha
     bookmarkFlag(buffer) = kFlagRecord;
     std::uint32_t seq = 0;
     FDSCursor->getSequenceNo(&seq);
-    sequenceNo(buffer) = static_cast<std::int32_t>(seq);
+    setSequenceNo(buffer, static_cast<std::int32_t>(seq));
     std::uint8_t status = 0;
     rc = FDSCursor->getRecordStatus(&status);
     if (rc == errOutOfRange) check(rc);
@@ -265,7 +265,7 @@ void TClientDataSet::initNewRecord(std::vector<unsigned char>& buffer) {
     check(FDSCursor->clearRecordBuffer(buffer.data()));
     std::fill(buffer.begin() + FRecordSize, buffer.begin() + FRecordSize + FCalcFieldsSize, 0);
     bookmarkFlag(buffer) = kFlagInsertHere;
-    sequenceNo(buffer) = -1;
+    setSequenceNo(buffer, -1);
     recordStatus(buffer) = 4;
 }
 
