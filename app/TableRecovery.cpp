@@ -13,7 +13,7 @@ TablePacket closeKeepingPacket(TClientDataSet& table) {
 bool reopenOnPacket(TClientDataSet& table, const TablePacket& packet) {
     if (table.Active()) return true;
     try {
-        if (packet.has_value() && !packet->empty()) {
+        if (packet != nullptr && !packet->empty()) {
             TMemoryStream stream(*packet);
             table.LoadFromStream(stream);
         } else {

@@ -2,15 +2,16 @@
 // Holding the station table aside while a file is loaded into the dataset, so that a failed
 // load does not leave the table closed (or open on the bad bytes).
 
-#include <optional>
+#include <memory>
 #include <vector>
 
 class TClientDataSet;
 
-using TablePacket = std::optional<std::vector<unsigned char>>;
+// The kept packet's bytes, shared with the dataset and never changed by it.
+using TablePacket = std::shared_ptr<const std::vector<unsigned char>>;
 
-// Closes the dataset, which turns an open table into the kept packet, and answers a copy of
-// that packet (none when the dataset had none).
+// Closes the dataset, which turns an open table into the kept packet, and answers that packet
+// (none when the dataset had none).
 TablePacket closeKeepingPacket(TClientDataSet& table);
 
 // After a failed load: opens the dataset again on the packet held aside, unless it is open
