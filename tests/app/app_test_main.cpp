@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -13,6 +14,11 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own dialogs keep their state in the user's configuration folder; during the tests
+    // that folder is a temporary one, removed at the end.
+    QTemporaryDir configHome;
+    if (!configHome.isValid()) return 1;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
     static char programName[] = "rovena";
     static std::vector<char*> qtArgv{programName, nullptr};
     static int qtArgc = 1;
