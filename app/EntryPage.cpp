@@ -19,7 +19,7 @@ QString text(const char16_t* literal) {
 }
 
 const QSize kInputLabelSize(60, 17);
-// Windows' sky blue, behind the address label.
+// Sky blue, behind the address label.
 const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
 
 TLabeledEdit* stationInput(QGroupBox* parent, const char* name, QRect geometry,
