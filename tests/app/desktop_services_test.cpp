@@ -49,8 +49,8 @@ TEST(QtFolderBrowser, ShowsAFoldersOnlyDialogAndAnswersTheChoice) {
         EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
         // It starts at the home folder with nothing preselected.
         EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(QDir::homePath()).canonicalPath());
-        dialog.setDirectory(root.path());
-        dialog.selectFile(QDir(root.path()).filePath(QStringLiteral("chosen")));
+        // Confirming while inside a folder chooses that folder.
+        dialog.setDirectory(QDir(root.path()).filePath(QStringLiteral("chosen")));
         static_cast<QDialog&>(dialog).accept();  // QFileDialog's own accept is protected
     });
     const std::optional<std::u16string> chosen =
