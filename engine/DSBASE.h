@@ -120,6 +120,9 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     bool logsChanges() const { return FLogChanges; }
     bool holdsDelta() const { return FHoldsDelta; }
     bool keepsTrailingSpaces() const { return FKeepTrailingSpaces; }
+    // Whether the table's string values are UTF-8 (code page 65001) rather than single- or
+    // double-byte text of its code page.
+    bool narrowTextIsUtf8() const { return FCodePage == 65001; }
 
     // Cursor callbacks: one registration per owner (a cursor), called in registration order
     // after every change of the store while the lock is held.

@@ -92,7 +92,9 @@ DBResult DSBASE::createFromPacket(PacketBytes packet, bool last) {
     if (!packet) return errNotApplicable;
     if (packet->empty()) return errPacketMismatch;
     auto reader = createPacketReader();
-    reader->setTextEncoding(FUtf8Metadata, FCodePage);
+    // Column and attribute names are UTF-8; string values are in the table's code page, which is
+    // UTF-8 only for code page 65001.
+    reader->setTextEncoding(narrowTextIsUtf8(), FCodePage);
     DBResult rc = reader->openPacket(packet);
     if (rc != DBIERR_NONE) return rc;
     if ((reader->header().packetFlags & PF_METADATA) == 0) return errNoMetadata;

@@ -84,7 +84,9 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
     auto writer = createPacketWriter();
     DBResult rc = writer->setXmlMode(FStreamMode);
     if (rc != DBIERR_NONE) return rc;
-    writer->setTextEncoding(FUtf8Metadata, FCodePage);
+    // Column and attribute names are UTF-8; string values are in the table's code page, which is
+    // UTF-8 only for code page 65001.
+    writer->setTextEncoding(narrowTextIsUtf8(), FCodePage);
 
     if (!FOmitMetadata) {
         rc = writer->initPacket(3, topLevel);

@@ -1,12 +1,44 @@
 #pragma once
-// The packet reader handed to the engine. It reads binary packets; a packet without a binary
-// header is meant for the XML reader, which is not available yet, and fails with
-// errPacketMismatch.
+// The packet reader handed to the engine: binary packets go to the binary reader, everything
+// else to the XML reader.
 
 #include <memory>
 
 #include "TDATAPACKET_READ.h"
+#include "XmlExtract.h"
 
-class DSEXTRACT final : public TDATAPACKET_READ {};
+class DSEXTRACT final : public IDSReader {
+  public:
+    DBResult openPacket(PacketBytes packet) override;
+    DBResult attachRows(PacketBytes packet) override;
+    DBResult nextColumnDesc(PacketColumnDesc* column) override {
+        return FActive->nextColumnDesc(column);
+    }
+    DBResult nextAttributeLength(std::uint32_t* length) override {
+        return FActive->nextAttributeLength(length);
+    }
+    DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+                           void* value) override {
+        return FActive->nextAttribute(name, typeWord, length, value);
+    }
+    DBResult nextValueLength(std::int32_t* length) override {
+        return FActive->nextValueLength(length);
+    }
+    DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override {
+        return FActive->nextFieldValue(length, value, indicator);
+    }
+    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override {
+        return copyEngineMessage(code, text, capacity);
+    }
+    std::uint32_t getXmlMode() override { return FActive->getXmlMode(); }
+    void setTextEncoding(bool utf8, std::uint32_t codePage) override;
+    const PacketHeader& header() const override { return FActive->header(); }
+    std::uint32_t rowCapacityHint() const override { return FActive->rowCapacityHint(); }
+
+  private:
+    TDATAPACKET_READ FBinary;
+    XmlExtract FXml;
+    IDSReader* FActive = &FBinary;
+};
 
 std::unique_ptr<IDSReader> createPacketReader();

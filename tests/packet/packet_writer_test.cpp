@@ -347,8 +347,6 @@ TEST(PacketWriter, RefusedCalls) {
              w.getPacket(&out);
              return w.addColumnDesc(column("b", 0x00010004));
          }},
-        {"XML output mode", errNotSupported,
-         [](IDSWriter& w, auto&, auto, auto) { return w.setXmlMode(5); }},
         {"endNestedRows outside a nested table", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
              w.initPacket(3, 1);
@@ -362,11 +360,18 @@ TEST(PacketWriter, RefusedCalls) {
     }
 }
 
-TEST(PacketWriter, XmlModeRefusalKeepsBinary) {
+TEST(PacketWriter, XmlModeWritesADocumentAndModeZeroBinaryAgain) {
     auto w = createPacketWriter();
-    EXPECT_EQ(w->setXmlMode(13), errNotSupported);
-    EXPECT_EQ(w->getXmlMode(), 0u);
+    ASSERT_EQ(w->setXmlMode(13), DBIERR_NONE);
+    EXPECT_EQ(w->getXmlMode(), 13u);
     Bytes packet;
+    ASSERT_EQ(writeWorkedExample(*w, &packet), DBIERR_NONE);
+    const std::string text(packet.begin(), packet.end());
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u) << text;
+    EXPECT_NE(text.find("Radio"), std::string::npos);
+
+    ASSERT_EQ(w->setXmlMode(0), DBIERR_NONE);
+    EXPECT_EQ(w->getXmlMode(), 0u);
     ASSERT_EQ(writeWorkedExample(*w, &packet), DBIERR_NONE);
     EXPECT_EQ(packet, workedExamplePacket());
 }
