@@ -150,6 +150,70 @@ TEST(AppendPacket, EveryPrefixAndBitFlipLoadsOrFailsCleanly) {
     }
 }
 
+// A station table with three rows, one of them with nulls, written by the engine.
+Bytes stationPacket() {
+    DSBASE table;
+    auto fields = stationDescriptors();
+    EXPECT_EQ(table.defineTable(20, fields.data(), "ClientDataSet1"), DBIERR_NONE);
+    for (const char* name : {"Radio One", "\xD6\xD0\xD1\xEB", ""}) {
+        std::vector<unsigned char> record(table.recordLength(), 0);
+        for (const auto& f : table.fields())
+            record[f.iNullOffsInRec] = f.iFldType == fldZSTRING ? indValue : indNull;
+        std::memcpy(record.data() + table.fields()[0].iFldOffsInRec, name, std::strlen(name));
+        if (*name == '\0') record[table.fields()[1].iNullOffsInRec] = indNull;
+        std::uint32_t r = 0;
+        EXPECT_EQ(table.storeInsert(record.data(), &r), DBIERR_NONE);
+    }
+    EXPECT_EQ(table.commitChangeLog(), DBIERR_NONE);
+    return stream(table);
+}
+
+TEST(AppendPacket, StationPacketSurvivesEveryPrefixAndBitFlip) {
+    const Bytes packet = stationPacket();
+    {
+        DSBASE table;
+        ASSERT_EQ(table.appendPacket(bytesOf(packet), true), DBIERR_NONE);
+        EXPECT_EQ(table.liveCount(), 3u);
+        EXPECT_EQ(stream(table), packet);
+    }
+    for (std::size_t n = 0; n < packet.size(); ++n) {
+        DSBASE table;
+        EXPECT_NE(table.appendPacket(
+                      bytesOf(Bytes(packet.begin(), packet.begin() + static_cast<long>(n))), true),
+                  DBIERR_NONE)
+            << n;
+    }
+    for (std::size_t bit = 0; bit < packet.size() * 8; ++bit) {
+        Bytes b = packet;
+        b[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
+        DSBASE table;
+        if (table.appendPacket(bytesOf(b), true) == DBIERR_NONE) {
+            Bytes out;
+            EXPECT_EQ(table.streamTable(out), DBIERR_NONE) << bit;
+        }
+    }
+}
+
+TEST(AppendPacket, LongNamesAndLongValuesAreCut) {
+    // One string column of width 4 named with 40 bytes, one row whose value has 6 bytes.
+    Bytes b = {0x96, 0x19, 0xE0, 0xBD, 1, 0, 0, 0, 24, 0, 0, 0, 1,
+               0,    1,    0,    0,    0, 1, 0, 0, 0,  0, 0, 40};
+    for (int i = 0; i < 40; ++i) b.push_back(static_cast<unsigned char>('a' + i % 26));
+    const Bytes rest = {0x01, 0x00, 0x49, 0x00, 0x00, 0x00, 0x01, 0x00,  // string, one attribute
+                        0x05, 'W',  'I',  'D',  'T',  'H',  0x02, 0x00, 0x02,
+                        0x00, 0x04, 0x00,  // WIDTH 4
+                        0x00, 0x00,        // no table attributes
+                        0x00, 0x00, 0x06, 'a',  'b',  'c',  'd',  'e',  'f'};  // the row
+    b.insert(b.end(), rest.begin(), rest.end());
+    DSBASE table;
+    ASSERT_EQ(table.appendPacket(bytesOf(b), true), DBIERR_NONE);
+    EXPECT_EQ(std::string(table.fields()[0].szName),
+              std::string("abcdefghijklmnopqrstuvwxyzabcde"));
+    char value[5] = {};
+    ASSERT_EQ(table.storeReadField(1, 1, value, nullptr), DBIERR_NONE);
+    EXPECT_STREQ(value, "abcd");
+}
+
 TEST(AppendPacket, AppendingNeedsATableCreatedFromAPacket) {
     DSBASE defined;
     DSFLDDesc field = makeDescriptor("N", fldINT32, 0);
