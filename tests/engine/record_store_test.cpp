@@ -107,6 +107,30 @@ TEST(RecordStore, DeletingAMergedRecordCountsAndTheMergeReleasesIt) {
     EXPECT_EQ(t->nextRecord(), 3u);
 }
 
+TEST(RecordStore, MergeFollowsEveryChainOfVersions) {
+    auto t = makeTable();
+    insert(*t, record("A", 1));
+    insert(*t, record("B", 2));
+    t->commitChangeLog();
+    EXPECT_EQ(modify(*t, 1, record("A2", 1)), 3u);
+    EXPECT_EQ(modify(*t, 3, record("A3", 1)), 4u);
+    ASSERT_EQ(t->storeDelete(2), DBIERR_NONE);
+    EXPECT_EQ(insert(*t, record("C", 3)), 5u);
+    EXPECT_EQ(modify(*t, 5, record("C2", 3)), 6u);
+    ASSERT_EQ(t->storeDelete(6), DBIERR_NONE);
+    EXPECT_EQ(changes(*t), 2u);  // A modified, B deleted; C came and went
+
+    ASSERT_EQ(t->commitChangeLog(), DBIERR_NONE);
+    EXPECT_EQ(order(*t), (std::vector<std::uint32_t>{4}));
+    EXPECT_EQ(t->recordStatus(4), recUnmodified);
+    for (std::uint32_t r : {1u, 2u, 3u, 5u}) EXPECT_TRUE(t->recordStatus(r) & recReleased) << r;
+    // 6 was the highest slot when it was released last: its number is given back
+    EXPECT_EQ(t->nextRecord(), 6u);
+    EXPECT_EQ(t->releasedCount(), 4u);
+    EXPECT_EQ(t->liveCount(), 1u);
+    EXPECT_EQ(nameOf(read(*t, 4)), "A3");
+}
+
 TEST(RecordStore, ModificationEqualToThePreviousVersionIsNoChange) {
     auto t = makeTable();
     const auto base = record("Radio", 7);
