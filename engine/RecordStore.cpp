@@ -60,24 +60,6 @@ DBResult RecordStore::growTo(std::uint32_t newCapacity) {
     return DBIERR_NONE;
 }
 
-const unsigned char* RecordStore::value(std::uint32_t record, std::uint32_t field) const {
-    const Column& c = FColumns[field];
-    return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
-}
-
-unsigned char* RecordStore::value(std::uint32_t record, std::uint32_t field) {
-    Column& c = FColumns[field];
-    return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
-}
-
-std::uint8_t RecordStore::indicator(std::uint32_t record, std::uint32_t field) const {
-    return FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field];
-}
-
-void RecordStore::setIndicator(std::uint32_t record, std::uint32_t field, std::uint8_t indicator) {
-    FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field] = indicator;
-}
-
 void RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
     for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
         const Column& c = FColumns[f];

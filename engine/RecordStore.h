@@ -40,10 +40,21 @@ class RecordStore {
     std::uint8_t status(std::uint32_t record) const { return FStatus[record - 1]; }
     void setStatus(std::uint32_t record, std::uint8_t status) { FStatus[record - 1] = status; }
     std::uint32_t length(std::uint32_t field) const { return FColumns[field].length; }
-    const unsigned char* value(std::uint32_t record, std::uint32_t field) const;
-    unsigned char* value(std::uint32_t record, std::uint32_t field);
-    std::uint8_t indicator(std::uint32_t record, std::uint32_t field) const;
-    void setIndicator(std::uint32_t record, std::uint32_t field, std::uint8_t indicator);
+    // Inline: the row loops of streaming and loading call these once per field and row.
+    const unsigned char* value(std::uint32_t record, std::uint32_t field) const {
+        const Column& c = FColumns[field];
+        return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
+    }
+    unsigned char* value(std::uint32_t record, std::uint32_t field) {
+        Column& c = FColumns[field];
+        return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
+    }
+    std::uint8_t indicator(std::uint32_t record, std::uint32_t field) const {
+        return FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field];
+    }
+    void setIndicator(std::uint32_t record, std::uint32_t field, std::uint8_t indicator) {
+        FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field] = indicator;
+    }
 
     // Copies a record buffer's values and indicator bytes into slot record, and back.
     void writeRecord(std::uint32_t record, const unsigned char* buffer);

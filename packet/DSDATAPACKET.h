@@ -27,7 +27,10 @@ class DSDATAPACKET final : public IDSWriter {
         return active().getPacketLength(length);
     }
     DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override {
-        return active().putField(kind, length, data);
+        // Called once per row item: the binary writer is called directly, not through the
+        // interface.
+        return FXml ? FXml->putField(kind, length, data)
+                    : FBinary.TDATAPACKET_WRITE::putField(kind, length, data);
     }
     DBResult addColumnDesc(const PacketColumnDesc& column) override {
         return active().addColumnDesc(column);

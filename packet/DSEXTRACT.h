@@ -25,6 +25,10 @@ class DSEXTRACT final : public IDSReader {
         return FActive->nextValueLength(length);
     }
     DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override {
+        // Called once per row item: the binary reader is called directly, not through the
+        // interface.
+        if (FActive == &FBinary)
+            return FBinary.TDATAPACKET_READ::nextFieldValue(length, value, indicator);
         return FActive->nextFieldValue(length, value, indicator);
     }
     DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override {

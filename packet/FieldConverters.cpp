@@ -304,3 +304,14 @@ DBResult makeConverter(std::uint32_t typeWord, std::unique_ptr<FLDConv>* convert
     *converter = makeScalar(typeWord);
     return *converter ? DBIERR_NONE : errInvalidFieldType;
 }
+
+PlainLayout plainLayoutOf(const FLDConv& converter) {
+    // The fixed-size family and the varying converters keep the base classes' packedSize, write
+    // and read; every other converter has its own.
+    if (dynamic_cast<const FLDCFixed*>(&converter)) return PlainLayout::fixed;
+    if (dynamic_cast<const FLDCVar*>(&converter)) {
+        if (converter.size() == 1) return PlainLayout::var8;
+        if (converter.size() == 2) return PlainLayout::var16;
+    }
+    return PlainLayout::other;
+}

@@ -54,6 +54,7 @@ class FLDConv {
 };
 
 // size bytes copied as they are (bytes, structures, reference columns, unknown classes).
+// Subclasses only name sizes: the row loops copy these values inline (plainLayoutOf).
 class FLDCFixed : public FLDConv {
   public:
     explicit FLDCFixed(std::uint32_t size, const char* xmlTypeName = nullptr, bool isSigned = false)
@@ -131,7 +132,8 @@ class FLDCBcd : public FLDConv {
               std::uint8_t* indicator) const override;
 };
 
-// A length prefix of 1, 2 or 4 bytes, then that many bytes. The 4-byte prefix is signed: a
+// A length prefix of 1, 2 or 4 bytes, then that many bytes. Subclasses only name the width: the
+// row loops copy these values inline (plainLayoutOf). The 4-byte prefix is signed: a
 // negative length (a BLOB whose content was not fetched) is written and read without bytes.
 class FLDCVar : public FLDConv {
   public:
@@ -188,6 +190,12 @@ class FLDAlwaysNull : public FLDConv {
     bool read(ByteReader& in, unsigned char* dest, std::int32_t* length,
               std::uint8_t* indicator) const override;
 };
+
+// How a converter lays a value down, for the row loops' inline paths: the value's size() bytes as
+// they are (fixed), a 1- or 2-byte length followed by that many bytes (var8, var16), or anything
+// else (other), which goes through the converter's own calls.
+enum class PlainLayout : std::uint8_t { other, fixed, var8, var16 };
+PlainLayout plainLayoutOf(const FLDConv& converter);
 
 // Chooses the converter for a type word (binary form). Fails with errInvalidFieldType when the
 // type word has none: a varying array, a size or prefix width the class does not have.

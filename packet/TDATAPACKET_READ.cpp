@@ -131,6 +131,7 @@ DBResult TDATAPACKET_READ::completeMetadata() {
             slot.nullMask = static_cast<unsigned char>(1u << (2 * (j % 4)));
             slot.unchangedMask = static_cast<unsigned char>(slot.nullMask << 1);
             slot.nestedTable = table.nestedOfColumn[j];
+            if (slot.nestedTable < 0) slot.plain = plainLayoutOf(*slot.conv);
             table.slots.push_back(std::move(slot));
         }
         table.cursor = 0;
@@ -290,6 +291,9 @@ DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::u
         return isNull ? errFieldBlank : DBIERR_NONE;
     }
 
+    if (slot.plain != PlainLayout::other)
+        return readPlainValue(slot, r, length, value, indicator, measureOnly);
+
     ByteReader measure = r;
     std::int32_t valueLength;
     std::uint8_t ind;
@@ -318,6 +322,52 @@ DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::u
         FCurrent = slot.nestedTable;  // the nested rows come next
         return DBIERR_NONE;
     }
+    completeSlot();
+    return DBIERR_NONE;
+}
+
+DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteReader& r,
+                                          std::int32_t* length, void* value,
+                                          std::uint8_t* indicator, bool measureOnly) {
+    // The bounds and results of the converter's read, without its calls: plain values make up
+    // the bulk of every row.
+    const unsigned char* p = r.data();
+    const std::size_t remaining = r.remaining();
+    std::size_t prefix = 0, n = 0;
+    switch (slot.plain) {
+        case PlainLayout::fixed:
+            n = slot.conv->size();
+            break;
+        case PlainLayout::var8:
+            if (remaining < 1) return errPacketMismatch;
+            prefix = 1;
+            n = p[0];
+            break;
+        case PlainLayout::var16:
+            if (remaining < 2) return errPacketMismatch;
+            prefix = 2;
+            n = decodeFixed16(p);
+            break;
+        case PlainLayout::other:
+            return errPacketMismatch;
+    }
+    if (n > remaining - prefix) return errPacketMismatch;
+    const auto valueLength = static_cast<std::int32_t>(n);
+    if (measureOnly) {
+        *length = valueLength;
+        return DBIERR_NONE;
+    }
+    if (value != nullptr) {
+        if (length == nullptr) return errInvalidParameter;
+        if (*length < valueLength) {
+            *length = valueLength;
+            return errInvalidParameter;
+        }
+        if (n != 0) std::memcpy(value, p + prefix, n);
+    }
+    FPos += prefix + n;
+    if (length != nullptr) *length = valueLength;
+    if (indicator != nullptr) *indicator = 0;
     completeSlot();
     return DBIERR_NONE;
 }

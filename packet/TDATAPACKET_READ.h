@@ -34,7 +34,8 @@ class TDATAPACKET_READ : public IDSReader {
   private:
     struct ColumnSlot {
         std::unique_ptr<FLDConv> conv;
-        std::size_t indicatorIndex = 0;  // from the status byte
+        PlainLayout plain = PlainLayout::other;  // how a value may be read inline
+        std::size_t indicatorIndex = 0;          // from the status byte
         unsigned char nullMask = 0;
         unsigned char unchangedMask = 0;
         int nestedTable = -1;
@@ -61,6 +62,8 @@ class TDATAPACKET_READ : public IDSReader {
     DBResult completeMetadata();
     DBResult readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
                          bool measureOnly);
+    DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r, std::int32_t* length,
+                            void* value, std::uint8_t* indicator, bool measureOnly);
     void completeSlot();
     void releaseBytes();
 

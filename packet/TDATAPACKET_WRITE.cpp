@@ -29,9 +29,8 @@ void TDATAPACKET_WRITE::putU32(std::size_t pos, std::uint32_t v) {
     putFixed32(FBuffer.data() + pos, v);
 }
 
-DBResult TDATAPACKET_WRITE::ensureRoom(std::size_t bytes) {
+DBResult TDATAPACKET_WRITE::growBuffer(std::size_t bytes) {
     const std::size_t capacity = FBuffer.size();
-    if (bytes <= capacity - FEnd) return DBIERR_NONE;
     const bool byCapacity = sGrowByCapacity.exchange(!sGrowByCapacity.load());
     std::size_t add = byCapacity ? std::min(capacity, kGrowCap) : kGrowStep;
     add = std::max(add, bytes);
@@ -290,6 +289,7 @@ DBResult TDATAPACKET_WRITE::setUpRows() {
             slot.nullMask = static_cast<unsigned char>(1u << (2 * (j % 4)));
             slot.unchangedMask = static_cast<unsigned char>(slot.nullMask << 1);
             slot.nestedTable = table.nestedOfColumn[j];
+            if (slot.nestedTable < 0) slot.plain = plainLayoutOf(*slot.conv);
             table.slots.push_back(std::move(slot));
         }
         table.cursor = 0;
@@ -360,12 +360,46 @@ DBResult TDATAPACKET_WRITE::putField(std::uint32_t kind, std::int32_t length, co
     } else if (kind == putNull || (kind == putValue && bytes == nullptr)) {
         FBuffer[table.rowStart + slot.indicatorIndex] |= slot.nullMask;
     } else if (kind == putValue) {
+        // Plain fixed and short varying values, the bulk of every row, are written inline with
+        // the checks their converter's packedSize and write would make.
         std::size_t packed = 0;
-        if (!slot.conv->packedSize(bytes, length, &packed)) return errInvalidParameter;
+        const auto n = static_cast<std::size_t>(length);
+        switch (slot.plain) {
+            case PlainLayout::fixed:
+                packed = slot.conv->size();
+                break;
+            case PlainLayout::var8:
+                if (length < 0 || length > 0xFF) return errInvalidParameter;
+                packed = 1 + n;
+                break;
+            case PlainLayout::var16:
+                if (length < 0 || length > 0xFFFF) return errInvalidParameter;
+                packed = 2 + n;
+                break;
+            case PlainLayout::other:
+                if (!slot.conv->packedSize(bytes, length, &packed)) return errInvalidParameter;
+                break;
+        }
         DBResult rc = ensureRoom(packed);
         if (rc != DBIERR_NONE) return rc;
-        unsigned char* end = slot.conv->write(FBuffer.data() + FEnd, bytes, length);
-        FEnd = static_cast<std::size_t>(end - FBuffer.data());
+        unsigned char* dest = FBuffer.data() + FEnd;
+        switch (slot.plain) {
+            case PlainLayout::fixed:
+                std::memcpy(dest, bytes, packed);
+                break;
+            case PlainLayout::var8:
+                dest[0] = static_cast<unsigned char>(n);
+                std::memcpy(dest + 1, bytes, n);
+                break;
+            case PlainLayout::var16:
+                putFixed16(dest, static_cast<std::uint16_t>(n));
+                std::memcpy(dest + 2, bytes, n);
+                break;
+            case PlainLayout::other:
+                packed = static_cast<std::size_t>(slot.conv->write(dest, bytes, length) - dest);
+                break;
+        }
+        FEnd += packed;
         if (slot.nestedTable >= 0) {
             const std::uint32_t count = decodeFixed32(bytes);
             TableState& child = FTables[slot.nestedTable];

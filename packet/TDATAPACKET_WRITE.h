@@ -55,7 +55,8 @@ class TDATAPACKET_WRITE : public IDSWriter {
 
     struct ColumnSlot {
         std::unique_ptr<FLDConv> conv;
-        std::size_t indicatorIndex = 0;  // from the status byte
+        PlainLayout plain = PlainLayout::other;  // how putField may write the value inline
+        std::size_t indicatorIndex = 0;          // from the status byte
         unsigned char nullMask = 0;
         unsigned char unchangedMask = 0;
         int nestedTable = -1;  // table state of a nested-table column
@@ -81,7 +82,10 @@ class TDATAPACKET_WRITE : public IDSWriter {
 
     DBResult startPacket(std::uint32_t version, std::uint32_t columnCount, bool metadata);
     DBResult registerColumn(const PacketColumnDesc& column, bool write);
-    DBResult ensureRoom(std::size_t bytes);
+    DBResult ensureRoom(std::size_t bytes) {
+        return bytes <= FBuffer.size() - FEnd ? DBIERR_NONE : growBuffer(bytes);
+    }
+    DBResult growBuffer(std::size_t bytes);
     DBResult beginTableAttrs(TableState& table);
     DBResult closeNestedTable();
     DBResult setUpRows();
