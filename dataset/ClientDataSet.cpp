@@ -176,7 +176,9 @@ void TClientDataSet::bindFields() {
         if (index < 0)
             DatabaseError(formatMessage(u"Field '%s' not found", {field->FieldName()}), this);
         const TFieldDef& def = FFieldDefs[index];
-        field->SetFieldNo(index + FFieldNoOfs);
+        // The definition holds the engine's number of its field, which runs ahead of the
+        // definition's position once a link field has been passed over.
+        field->SetFieldNo(def.FieldNo() > 0 ? def.FieldNo() : index + FFieldNoOfs);
         if (def.DataType() != field->DataType())
             DatabaseError(formatMessage(u"Type mismatch for field '%s', expecting: %s actual: %s",
                                         {field->DisplayName(), fieldTypeName(field->DataType()),

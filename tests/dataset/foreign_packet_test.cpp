@@ -1,0 +1,49 @@
+// Packets written elsewhere, with column properties this system never writes itself, still
+// load into field objects that read their own engine fields. Found by fuzzing the load.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ClientDataSet.h"
+#include "Streams.h"
+#include "Unicode.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Three columns: "link" (string of width 20, field attributes 0x0008: a link field), "start"
+// (time) and "n" (i4); one row: "Radio", 08:30:00, 15.
+const Bytes kPacketWithLinkColumn = {
+    0x96, 0x19, 0xE0, 0xBD, 0x01, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00,  // header ..
+    0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x4B, 0x00,  // 3 cols, 1 row at 75
+    0x04, 'l',  'i',  'n',  'k',  0x01, 0x00, 0x49, 0x00, 0x08, 0x00, 0x01, 0x00,  // string, link
+    0x05, 'W',  'I',  'D',  'T',  'H',  0x02, 0x00, 0x02, 0x00, 0x14, 0x00,        // WIDTH 20
+    0x05, 's',  't',  'a',  'r',  't',  0x04, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00,  // time
+    0x01, 'n',  0x04, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,                          // i4
+    0x00, 0x00,                                                                          // no attrs
+    0x00, 0x00, 0x05, 'R',  'a',  'd',  'i',  'o',   // status, indicators, "Radio"
+    0x40, 0xEB, 0xD2, 0x01, 0x0F, 0x00, 0x00, 0x00,  // 08:30:00, 15
+};
+
+TEST(ForeignPacket, FieldsAfterASkippedLinkColumnReadTheirOwnEngineFields) {
+    TClientDataSet ds(u"ClientDataSet1");
+    TMemoryStream stream(kPacketWithLinkColumn);
+    ds.LoadFromStream(stream);
+    // The link column has no field object; the others keep the engine's field numbers.
+    ASSERT_EQ(ds.Fields().Count(), 2);
+    EXPECT_EQ(ds.Fields()[0]->FieldName(), u"start");
+    EXPECT_EQ(ds.Fields()[0]->FieldNo(), 2);
+    EXPECT_EQ(ds.Fields()[1]->FieldNo(), 3);
+    ASSERT_EQ(ds.RecordCount(), 1);
+    EXPECT_EQ(utf16ToUtf8(ds.FieldByName(u"start")->AsString()), "8:30:00");
+    EXPECT_EQ(ds.FieldByName(u"n")->AsInteger(), 15);
+
+    // Saving writes the link column's value back as it was.
+    TMemoryStream saved;
+    ds.SaveToStream(saved);
+    EXPECT_EQ(saved.Bytes(), kPacketWithLinkColumn);
+}
+
+}  // namespace
