@@ -155,7 +155,10 @@ DBResult DSBASE::computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& re
         }
         if (len < 0 || len > kMaxStorageLength) return errInvalidFieldType;
         f.iFldLen = len;
-        if (f.iFldType != fldBLOB && f.iUnits1 == 0) f.iUnits1 = 1;
+        // A decimal field keeps precision 0: it stands for the full 34-byte value, and a width
+        // of 1 would be written out as precision 1, which a later load stores in 3 bytes.
+        const bool decimal = f.iFldType == fldBCD || f.iFldType == fldFMTBCD;
+        if (f.iFldType != fldBLOB && !decimal && f.iUnits1 == 0) f.iUnits1 = 1;
         f.iFldOffsInRec = static_cast<std::int32_t>(offset);
         offset += len;
     }

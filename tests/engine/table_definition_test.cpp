@@ -132,8 +132,10 @@ TEST(TableDefinition, StorageLengthsByType) {
         DSFLDDesc out;
         table->getFieldDescriptors(&out);
         EXPECT_EQ(out.iFldLen, c.len);
-        // a BLOB keeps width 0; every other type of width 0 is reported with width 1
-        EXPECT_EQ(out.iUnits1, c.units1 != 0 ? c.units1 : (c.type == fldBLOB ? 0 : 1));
+        // a BLOB and a decimal keep width 0; every other type of width 0 is reported with
+        // width 1
+        const bool keepsZero = c.type == fldBLOB || c.type == fldBCD || c.type == fldFMTBCD;
+        EXPECT_EQ(out.iUnits1, c.units1 != 0 ? c.units1 : (keepsZero ? 0 : 1));
     }
 }
 
