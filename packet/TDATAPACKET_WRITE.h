@@ -83,7 +83,7 @@ class TDATAPACKET_WRITE : public IDSWriter {
     DBResult startPacket(std::uint32_t version, std::uint32_t columnCount, bool metadata);
     DBResult registerColumn(const PacketColumnDesc& column, bool write);
     DBResult ensureRoom(std::size_t bytes) {
-        return bytes <= FBuffer.size() - FEnd ? DBIERR_NONE : growBuffer(bytes);
+        return bytes <= FBuffer.size() - FEnd ? DBResult{DBIERR_NONE} : growBuffer(bytes);
     }
     DBResult growBuffer(std::size_t bytes);
     DBResult beginTableAttrs(TableState& table);

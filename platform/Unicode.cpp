@@ -16,7 +16,23 @@ void appendUtf16(std::u16string& out, char32_t cp) {
     }
 }
 
+const std::ctype<wchar_t>* wideCtype() {
+    static const std::ctype<wchar_t>* facet = []() -> const std::ctype<wchar_t>* {
+        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+            try {
+                static std::locale loc(name);
+                return &std::use_facet<std::ctype<wchar_t>>(loc);
+            } catch (const std::exception&) {
+            }
+        }
+        return nullptr;
+    }();
+    return facet;
+}
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -33,21 +49,6 @@ void appendUtf8(std::string& out, char32_t cp) {
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
-
-const std::ctype<wchar_t>* wideCtype() {
-    static const std::ctype<wchar_t>* facet = []() -> const std::ctype<wchar_t>* {
-        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-            try {
-                static std::locale loc(name);
-                return &std::use_facet<std::ctype<wchar_t>>(loc);
-            } catch (const std::exception&) {
-            }
-        }
-        return nullptr;
-    }();
-    return facet;
-}
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
@@ -76,7 +77,8 @@ std::u16string utf8ToUtf16(std::string_view text) {
             continue;
         }
         std::size_t j = 1;
-        for (; j < len && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j) cp = (cp << 6) | (s[i + j] & 0x3F);
+        for (; j < len && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j)
+            cp = (cp << 6) | (s[i + j] & 0x3F);
         if (j < len || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
             out.push_back(static_cast<char16_t>(kReplacement));
             i += j;

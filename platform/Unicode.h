@@ -9,6 +9,9 @@ std::u16string utf8ToUtf16(std::string_view text);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 
+// Appends one code point as UTF-8; a surrogate or a value above U+10FFFF becomes U+FFFD.
+void appendUtf8(std::string& out, char32_t cp);
+
 // Upper-cases every code unit that has a simple upper-case mapping.
 std::u16string upperCase(std::u16string_view text);
 // Case-insensitive equality after upper-casing both texts.
