@@ -10,7 +10,6 @@
 
 namespace {
 constexpr std::int32_t kRecInfoSize = 6;
-constexpr int kDisplayedRecords = 1;
 constexpr int kKeyBuffers = 6;
 constexpr std::uint32_t kAnsiCodePage = 936;
 
