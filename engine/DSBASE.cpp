@@ -54,6 +54,9 @@ std::size_t subtreeSize(const DSFLDDesc* d, std::size_t count, std::size_t i) {
     return n;
 }
 
+// The most fields a table can hold: each has a 16-bit field id, counted from 1.
+constexpr std::size_t kMaxFieldCount = 0xFFFF;
+
 void copyName(char (&dst)[32], const std::string& name) {
     std::memset(dst, 0, sizeof dst);
     std::memcpy(dst, name.data(), std::min<std::size_t>(name.size(), 31));
@@ -103,6 +106,9 @@ DBResult DSBASE::expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* d,
             }
             copyName(element.front().szName, name);
             out.insert(out.end(), element.begin(), element.end());
+            // Element counts come from packets: arrays of arrays could otherwise ask for
+            // billions of fields. Field ids are 16-bit, which bounds every table.
+            if (out.size() > kMaxFieldCount) return errInvalidFieldType;
         }
         i = elementStart + elementSize;
     }
@@ -219,6 +225,7 @@ DBResult DSBASE::defineTable(std::uint32_t fieldCount, const DSFLDDesc* descript
     std::vector<DSFLDDesc> fields;
     std::vector<std::uint32_t> definedToField;
     DBResult rc = expandDescriptors(fieldCount, descriptors, fields, &definedToField);
+    if (rc == DBIERR_NONE && fields.size() > kMaxFieldCount) rc = errInvalidFieldType;
     std::uint32_t recordLength = 0;
     if (rc == DBIERR_NONE) rc = computeLayout(fields, recordLength);
     if (rc != DBIERR_NONE) {
