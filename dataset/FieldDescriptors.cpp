@@ -327,7 +327,12 @@ struct Walk {
             default:
                 break;
         }
-        if (type == ftUnknown) return;
+        if (type == ftUnknown) {
+            // No definition, but the field keeps its engine number, so that the fields after it
+            // read their own values and not a neighbour's.
+            ++fieldNo;
+            return;
+        }
 
         TFieldDef& def = defs.AddFieldDef();
         def.SetFieldNo(fieldNo++);

@@ -9,6 +9,7 @@
 
 #include "ClientDataSet.h"
 #include "Exceptions.h"
+#include "FieldDescriptors.h"
 #include "StationDataSet.h"
 #include "Streams.h"
 #include "Unicode.h"
@@ -265,4 +266,45 @@ TEST_F(Storage, FailedSavesLeaveThePreviousFileAndNoTemporaryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(ro), fs::directory_iterator{}), 1);
 }
 
+}  // namespace
+
+namespace {
+// A foreign packet whose columns include one without a field type: the fields after it must
+// read their own engine fields (found by fuzzing, where an integer field read an 11-byte string
+// into its 4-byte value).
+TEST(ForeignPackets, FieldsAfterAnUnknownColumnReadTheirOwnValues) {
+    const auto bytes =
+        readBytes(fs::path(ROVENA_FIXTURES_DIR) / "regression_unknown_field_numbering.cds");
+    ASSERT_FALSE(bytes.empty());
+    TClientDataSet ds(u"ClientDataSet1");
+    TMemoryStream stream(bytes);
+    try {
+        ds.LoadFromStream(stream);
+    } catch (const Exception&) {
+        return;  // refusing the packet is fine too
+    }
+    ds.First();
+    while (!ds.Eof()) {
+        for (int i = 0; i < ds.Fields().Count(); ++i) {
+            try {
+                (void)ds.Fields()[i]->AsString();
+            } catch (const Exception&) {
+            }
+        }
+        ds.Next();
+    }
+    // every field object names the engine field of its own type
+    ASSERT_EQ(ds.DSBase()->setProperty(propUndefinedArrays, 0), DBIERR_NONE);
+    DSTableInfo info;
+    ASSERT_EQ(ds.DSBase()->getTableInfo(&info), DBIERR_NONE);
+    std::vector<DSFLDDesc> descriptors(info.iFields);
+    ASSERT_EQ(ds.DSBase()->getFieldDescriptors(descriptors.data()), DBIERR_NONE);
+    for (int i = 0; i < ds.Fields().Count(); ++i) {
+        TField* f = ds.Fields()[i];
+        ASSERT_GE(f->FieldNo(), 1);
+        ASSERT_LE(f->FieldNo(), static_cast<int>(info.iFields));
+        if (f->DataType() == ftLargeint || f->DataType() == ftWideString) continue;
+        EXPECT_EQ(descriptors[f->FieldNo() - 1].iFldType, engineFieldType(f->DataType()).type) << i;
+    }
+}
 }  // namespace
