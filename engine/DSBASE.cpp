@@ -54,6 +54,8 @@ std::size_t subtreeSize(const DSFLDDesc* d, std::size_t count, std::size_t i) {
     return n;
 }
 
+constexpr std::int32_t kMaxDecimalPrecision = 64;
+
 // The most fields a table can hold: each has a 16-bit field id, counted from 1.
 constexpr std::size_t kMaxFieldCount = 0xFFFF;
 
@@ -153,6 +155,12 @@ DBResult DSBASE::computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& re
             case fldARRAY:
                 if (f.iUnits1 == 0) return errInvalidFieldType;
                 len = 0;
+                break;
+            case fldBCD:
+            case fldFMTBCD:
+                // A decimal has at most 64 digits (34 bytes); precision 0 stands for that.
+                if (f.iUnits1 < 0 || f.iUnits1 > kMaxDecimalPrecision) return errInvalidFieldType;
+                len = fixedStorageLength(f.iFldType, f.iUnits1);
                 break;
             default:
                 len = fixedStorageLength(f.iFldType, f.iUnits1);

@@ -8,6 +8,9 @@ constexpr std::uint32_t kUIntArray = 0x820004;
 constexpr std::uint32_t kIntArray = 0x810004;
 constexpr std::uint32_t kBoolean = 0x30002;
 constexpr std::uint32_t kI2 = 0x10002;
+// Widths and scales travel as u16 in binary packets; read as i2 a value above 32767 that the
+// writer put out could not be read back.
+constexpr std::uint32_t kUI2 = 0x20002;
 constexpr std::uint32_t kI4 = 0x10004;
 constexpr std::uint32_t kString = 0x490001;
 
@@ -24,8 +27,8 @@ constexpr KnownAttribute kKnown[] = {
     {"DATASET_DELTA", kBoolean},
     {"READONLY", kBoolean},
     {"SUBTYPE", kString},
-    {"DECIMALS", kI2},
-    {"WIDTH", kI2},
+    {"DECIMALS", kUI2},
+    {"WIDTH", kUI2},
     {"LCID", kI2},
     {"AUTOINCVALUE", kI4},
     {"TABLENAME", kString},

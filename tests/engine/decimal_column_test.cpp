@@ -1,9 +1,11 @@
 // A decimal ("fixed") column without a precision holds full 34-byte values and keeps doing so
-// through every save and load, binary or XML. Found by fuzzing appendPacket.
+// through every save and load, binary or XML; a precision beyond 64 digits is refused. Found by
+// fuzzing appendPacket.
 
 #include <gtest/gtest.h>
 
 #include "EngineFactory.h"
+#include "StationTable.h"
 
 namespace {
 
@@ -52,6 +54,32 @@ TEST(DecimalColumn, WithoutPrecisionSurvivesSavingAndLoading) {
         << std::string(xml.begin(), xml.end());
     ASSERT_EQ(fromXml->setProperty(propStreamMode, 0), DBIERR_NONE);
     EXPECT_EQ(streamed(*fromXml), kDecimalPacket);
+}
+
+TEST(DecimalColumn, PrecisionIsZeroToSixtyFourDigits) {
+    struct Case {
+        std::int32_t type, precision;
+        DBResult result;
+        std::int32_t length;
+    };
+    const Case cases[] = {
+        {fldBCD, 0, DBIERR_NONE, 34},
+        {fldBCD, 64, DBIERR_NONE, 34},
+        {fldFMTBCD, 1, DBIERR_NONE, 3},
+        {fldBCD, 65, errInvalidFieldType, 0},
+        {fldFMTBCD, -2, errInvalidFieldType, 0},
+        {fldBCD, 65534, errInvalidFieldType, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << " precision " << c.precision);
+        auto table = createDSBase();
+        DSFLDDesc d = makeDescriptor("D", c.type, c.precision);
+        ASSERT_EQ(table->defineTable(1, &d, "T"), c.result);
+        if (c.result != DBIERR_NONE) continue;
+        DSFLDDesc out{};
+        table->getFieldDescriptors(&out);
+        EXPECT_EQ(out.iFldLen, c.length);
+    }
 }
 
 }  // namespace

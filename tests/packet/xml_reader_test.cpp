@@ -84,7 +84,7 @@ TEST(XmlReader, ReadsBackWhatTheWriterWrote) {
         EXPECT_EQ(cols[0].desc.iFieldAttrs, 0x0004);
         ASSERT_EQ(cols[0].attributes.size(), 2u);
         EXPECT_EQ(cols[0].attributes[0].name, "WIDTH");
-        EXPECT_EQ(cols[0].attributes[0].typeWord, 0x00010002u);  // read as "i2"
+        EXPECT_EQ(cols[0].attributes[0].typeWord, 0x00020002u);  // read as "ui2", as in binary
         EXPECT_EQ(cols[0].attributes[0].value, u16Value(20));
         EXPECT_EQ(cols[0].attributes[1].name, "MYPROP");
         // A PARAM without Type is wide text for a reader with a code-page converter.
