@@ -56,6 +56,10 @@ std::size_t subtreeSize(const DSFLDDesc* d, std::size_t count, std::size_t i) {
 
 constexpr std::int32_t kMaxDecimalPrecision = 64;
 
+// The longest record a table accepts: far beyond any real row, small enough that the records
+// a packet of a few kilobytes can declare stay within memory.
+constexpr std::int64_t kMaxRecordLength = 4 << 20;
+
 // The most fields a table can hold: each has a 16-bit field id, counted from 1.
 constexpr std::size_t kMaxFieldCount = 0xFFFF;
 
@@ -197,6 +201,10 @@ DBResult DSBASE::computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& re
         }
         ++id;
     }
+    // Widths and element counts come from packets: a few hundred bytes could otherwise ask
+    // for records of gigabytes (and overflow the 32-bit record sizes of the dataset layer).
+    if (offset + static_cast<std::int64_t>(fields.size()) > kMaxRecordLength)
+        return errInvalidFieldType;
     recordLength = static_cast<std::uint32_t>(offset + fields.size());
     return DBIERR_NONE;
 }

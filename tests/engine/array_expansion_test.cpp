@@ -36,4 +36,16 @@ TEST(ArrayExpansion, StopsAtTheLargestTableOfSixteenBitFieldIds) {
     }
 }
 
+TEST(ArrayExpansion, RecordsAreAtMostFourMegabytes) {
+    // 64 elements of 65531 bytes fit (4 MB less the indicators); 65 do not.
+    for (const auto& [elements, result] :
+         {std::pair{64, DBResult{DBIERR_NONE}}, std::pair{65, DBResult{errInvalidFieldType}}}) {
+        SCOPED_TRACE(elements);
+        DSFLDDesc d[2] = {makeDescriptor("A", fldARRAY, elements),
+                          makeDescriptor("S", fldZSTRING, 65530)};
+        auto table = createDSBase();
+        EXPECT_EQ(table->defineTable(2, d, "T"), result);
+    }
+}
+
 }  // namespace
