@@ -6,6 +6,7 @@
 #include "Coding.h"
 #include "DSBASE.h"
 #include "DSDATAPACKET.h"
+#include "FieldConverters.h"
 #include "SubtypeNames.h"
 #include "TypeWord.h"
 
@@ -36,13 +37,16 @@ DBResult addU16Attribute(IDSWriter& writer, const char* name, std::uint16_t valu
     return writer.addAttribute(attrColumn, name, kU16Word, sizeof bytes, bytes);
 }
 
-// A kept value as the writer takes it: a varying value gets its length prefix back.
+// A kept value as the writer takes it: a varying value gets its length prefix back. The
+// converter decides, not the type word's varying bit: the decimal classes ignore that bit, and
+// a prefix the writer does not strip would shift the value by its width at every save.
 std::vector<unsigned char> withPrefix(std::uint32_t typeWord,
                                       const std::vector<unsigned char>& value) {
     std::vector<unsigned char> out;
-    if (typeIsVarying(typeWord) && !typeIsArray(typeWord)) {
+    std::unique_ptr<FLDConv> conv;
+    if (makeConverter(typeWord, &conv) == DBIERR_NONE && conv->isVarying()) {
         const auto n = static_cast<std::uint32_t>(value.size());
-        switch (typeSize(typeWord)) {
+        switch (conv->size()) {
             case 1:
                 out.push_back(static_cast<unsigned char>(n));
                 break;
