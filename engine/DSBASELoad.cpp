@@ -255,9 +255,14 @@ DBResult DSBASE::loadRows(IDSReader& reader) {
         std::fill(record.begin(), record.end(), 0);
         for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
             const DSFLDDesc& f = FFields[fi];
-            if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
             length = static_cast<std::int32_t>(scratch.size());
             rc = reader.nextFieldValue(&length, scratch.data(), &indicator);
+            // A structure or array column has a slot of its own that carries no value.
+            if (f.iFldType == fldADT || f.iFldType == fldARRAY) {
+                if (rc == errFieldBlank) rc = DBIERR_NONE;
+                if (rc != DBIERR_NONE) return rc;
+                continue;
+            }
             if (rc == errFieldBlank) rc = DBIERR_NONE;
             if (rc != DBIERR_NONE) return rc;
             unsigned char* v = record.data() + f.iFldOffsInRec;

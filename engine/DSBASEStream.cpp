@@ -176,7 +176,11 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
         for (std::size_t c = 0; c < columnField.size() && rc == DBIERR_NONE; ++c) {
             const std::uint32_t fi = columnField[c];
             const DSFLDDesc& f = FFields[fi];
-            if (isStructureHead(f)) continue;
+            if (isStructureHead(f)) {
+                // The writer keeps a slot of no bytes for a structure or array column.
+                rc = writer->putField(putValue, 0, FStore.value(r, fi));
+                continue;
+            }
             const std::uint8_t indicator = FStore.indicator(r, fi);
             if (indicator != indValue) {
                 rc = writer->putField(indicator, 0, nullptr);
