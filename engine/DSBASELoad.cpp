@@ -18,6 +18,11 @@ constexpr std::uint32_t kClassNested = 14;
 constexpr std::int32_t kUnknownSubtype = 255;
 constexpr std::int32_t kAutoIncSubtype = 29;
 constexpr std::size_t kMinScratch = 258;
+// Slots reserved ahead of the rows: a table of ordinary records gets room for every row the
+// packet announces; wide records (a null value costs the packet two bits but the store its
+// whole width) get at most kReserveAheadBytes, and the store grows as the rows arrive.
+constexpr std::uint64_t kOrdinarySlotBytes = 1024;
+constexpr std::uint64_t kReserveAheadBytes = 64ull << 20;
 
 bool named(const char* name, const char* known) {
     return strcasecmp(name, known) == 0;
@@ -236,8 +241,12 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
 
 DBResult DSBASE::loadRows(IDSReader& reader) {
     const PacketHeader& header = reader.header();
-    const std::uint32_t rows = std::min(header.rowCount, reader.rowCapacityHint());
-    DBResult rc = reserveSlots(rows + 25);
+    const std::uint64_t rows = std::min(header.rowCount, reader.rowCapacityHint());
+    std::uint64_t ahead = rows + 25;
+    const std::uint64_t slotBytes = std::max<std::uint64_t>(FStore.bytesPerSlot(), 1);
+    if (slotBytes > kOrdinarySlotBytes && ahead * slotBytes > kReserveAheadBytes)
+        ahead = std::max<std::uint64_t>(25, kReserveAheadBytes / slotBytes);
+    DBResult rc = reserveSlots(static_cast<std::uint32_t>(ahead));
     if (rc != DBIERR_NONE) return rc;
     setLoadGrowth(true);
 

@@ -242,3 +242,44 @@ TEST(AppendPacket, StructureColumnsKeepTheirRowSlot) {
     EXPECT_EQ(stream(again), out);
 }
 }  // namespace
+
+namespace {
+// A null value costs the packet two bits but the store its whole width, so a few kilobytes of
+// packet can announce rows worth hundreds of megabytes. A damaged packet of that kind must fail
+// on its damage, not on the memory reserved ahead of its rows (found by fuzzing appendPacket).
+TEST(AppendPacket, WideRecordsAreNotReservedAheadOfTheirRows) {
+    DSBASE source;
+    DSFLDDesc field = makeDescriptor("WIDE", fldZSTRING, 60000);
+    ASSERT_EQ(source.defineTable(1, &field, "T"), DBIERR_NONE);
+    std::vector<unsigned char> record(source.recordLength(), 0);
+    record[static_cast<std::size_t>(source.fields()[0].iNullOffsInRec)] = indNull;
+    std::uint32_t r = 0;
+    ASSERT_EQ(source.storeInsert(record.data(), &r), DBIERR_NONE);
+    ASSERT_EQ(source.commitChangeLog(), DBIERR_NONE);
+    Bytes packet = stream(source);
+    const Bytes nullRow(packet.end() - 2, packet.end());
+
+    // Announce 2 000 rows; the second holds a value whose length runs past the packet, and
+    // filler bytes follow, so the packet looks as if it could hold them all.
+    const std::uint32_t announced = 2000;
+    std::memcpy(packet.data() + 14, &announced, 4);
+    packet.insert(packet.end(), {0x00, 0x00, 0xFF, 0xFF});
+    packet.insert(packet.end(), 4000, 0x00);
+
+    DSBASE table;
+    table.setStoreByteLimit(100u << 20);  // 2 000 slots of 60 KB would need 120 MB
+    const DBResult rc = table.appendPacket(bytesOf(packet), true);
+    EXPECT_NE(rc, DBIERR_NONE);
+    EXPECT_NE(rc, errNoMemory);
+
+    // The same packet without the damage loads every row it really holds.
+    Bytes sound = stream(source);
+    for (int i = 0; i < 2; ++i) sound.insert(sound.end(), nullRow.begin(), nullRow.end());
+    const std::uint32_t three = 3;
+    std::memcpy(sound.data() + 14, &three, 4);
+    DSBASE loaded;
+    loaded.setStoreByteLimit(100u << 20);
+    ASSERT_EQ(loaded.appendPacket(bytesOf(sound), true), DBIERR_NONE);
+    EXPECT_EQ(loaded.liveCount(), 3u);
+}
+}  // namespace
