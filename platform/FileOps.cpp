@@ -78,11 +78,15 @@ int renameNoReplaceFallback(const std::string& from, const std::string& to) {
 FileResult readWholeFile(std::u16string_view path, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     std::string name = utf16ToUtf8(path);
-    FdGuard fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that opening a pipe without a writer does not wait; only regular files
+    // are read, since a device or a pipe need not ever end.
+    FdGuard fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return FileResult(errno);
     struct stat st;
-    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd.get(), &st) != 0) return FileResult(errno);
+    if (S_ISDIR(st.st_mode)) return FileResult(EISDIR);
+    if (!S_ISREG(st.st_mode)) return FileResult(FileResult::kNotRegularFile);
+    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     std::uint8_t buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd.get(), buffer, sizeof buffer);

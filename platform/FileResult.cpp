@@ -5,6 +5,7 @@
 #include "Unicode.h"
 
 std::string systemErrorText(int error) {
+    if (error == FileResult::kNotRegularFile) return "Not a regular file";
     char buffer[256];
     // The GNU variant answers a pointer to the text, which may or may not be `buffer`.
     const char* text = strerror_r(error, buffer, sizeof buffer);

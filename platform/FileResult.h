@@ -6,6 +6,10 @@
 
 class FileResult {
   public:
+    // Not an errno value: the path names a device, a pipe or a socket, which are never read as
+    // files (a device such as /dev/zero has no end, a pipe may never deliver one).
+    static constexpr int kNotRegularFile = 0x10000;
+
     FileResult() = default;
     // `error` is an errno value; 0 means success.
     explicit FileResult(int error) : FError(error) {}
@@ -21,5 +25,5 @@ class FileResult {
     int FError = 0;
 };
 
-// The system's text for an errno value.
+// The system's text for an errno value ("Not a regular file" for FileResult::kNotRegularFile).
 std::string systemErrorText(int error);

@@ -34,6 +34,20 @@ TEST(FileOps, ReadWholeFile) {
     EXPECT_EQ(readWholeFile(dir.file16("folder"), bytes).error(), EISDIR);
 }
 
+// A device or a pipe chosen as a file is refused at once: /dev/zero would otherwise be read
+// until memory ran out, and a pipe without a writer would wait for ever.
+TEST(FileOps, ReadWholeFileRefusesDevicesAndPipes) {
+    TempFolder dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    for (const std::u16string& path : {std::u16string(u"/dev/zero"), dir.file16("pipe")}) {
+        std::vector<std::uint8_t> bytes{1};
+        const FileResult r = readWholeFile(path, bytes);
+        EXPECT_EQ(r.error(), FileResult::kNotRegularFile);
+        EXPECT_EQ(r.messageUtf8(), "Not a regular file");
+        EXPECT_TRUE(bytes.empty());
+    }
+}
+
 TEST(FileOps, MoveRefusesExistingTarget) {
     TempFolder dir;
     writeText(dir.file("temp.cds"), "working");
