@@ -243,7 +243,7 @@ DBResult DSBASE::loadRows(IDSReader& reader) {
     const PacketHeader& header = reader.header();
     const std::uint64_t rows = std::min(header.rowCount, reader.rowCapacityHint());
     std::uint64_t ahead = rows + 25;
-    const std::uint64_t slotBytes = std::max<std::uint64_t>(FStore.bytesPerSlot(), 1);
+    const std::uint64_t slotBytes = FStore.bytesPerSlot();  // at least 1: the status byte
     if (slotBytes > kOrdinarySlotBytes && ahead * slotBytes > kReserveAheadBytes)
         ahead = std::max<std::uint64_t>(25, kReserveAheadBytes / slotBytes);
     DBResult rc = reserveSlots(static_cast<std::uint32_t>(ahead));

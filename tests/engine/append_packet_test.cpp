@@ -241,9 +241,7 @@ TEST(AppendPacket, StructureColumnsKeepTheirRowSlot) {
     EXPECT_EQ(again.liveCount(), table.liveCount());
     EXPECT_EQ(stream(again), out);
 }
-}  // namespace
 
-namespace {
 // A null value costs the packet two bits but the store its whole width, so a few kilobytes of
 // packet can announce rows worth hundreds of megabytes. A damaged packet of that kind must fail
 // on its damage, not on the memory reserved ahead of its rows (found by fuzzing appendPacket).
