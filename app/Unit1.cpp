@@ -35,6 +35,7 @@
 #include "WindowControls.h"
 #include "WindowMessages.h"
 #include "WorkingFiles.h"
+#include "WorkingFileRecovery.h"
 
 bool SortAscending = false;
 
@@ -113,9 +114,27 @@ void TForm1::connectHandlers() {
 
 void TForm1::FormCreate() {
     defineStationFields(ClientDataSet1.FieldDefs());
+    // Stations left by a run that never closed are offered back before the working file is
+    // replaced: once replaced, they would be gone.
+    if (recoverLeftStations()) return;
     ClientDataSet1.CreateDataSet();
-    // A working file left by an earlier run is replaced by the empty table.
     ClientDataSet1.SaveToFile(workingFilePath(), dfBinary);
+}
+
+bool TForm1::recoverLeftStations() {
+    const LeftStations left = findLeftStations(workingFilePath());
+    if (left.count == 0) return false;
+    MessageBoxRequest question = windowMessage(recoveryQuestion(left.count),
+                                               MessageBoxIcon::Question, MessageBoxButtons::YesNo,
+                                               false);
+    question.defaultAnswer = MessageBoxAnswer::Yes;
+    if (FMessageBoxes.show(question) != MessageBoxAnswer::Yes) return false;
+    // The working file already holds these stations; the table opens on them as if they had
+    // just been added, and they still wait to be generated.
+    openLeftStations(ClientDataSet1, left);
+    SpeedButton1->setEnabled(true);
+    FStationsChanged = true;
+    return true;
 }
 
 void TForm1::FormShow() {
@@ -160,6 +179,8 @@ void TForm1::BitBtn1Click() {
         return;
     }
 
+    // The station the inputs show: in edit mode the sequence returns to it afterwards.
+    const std::int32_t shown = ClientDataSet1.RecNo();
     if (SpeedButton1->isChecked()) {
         // Modify the current station, texts as typed; the save sequence posts the edit.
         ClientDataSet1.Edit();
@@ -188,7 +209,9 @@ void TForm1::BitBtn1Click() {
         SpeedButton1->setEnabled(true);
         ToolButton5Click();
     }
+    FStationsChanged = true;
     runSaveSequence(ClientDataSet1, ReopenForm::CloseAndOpen);
+    returnToShownStation(shown);
 }
 
 void TForm1::LabeledEdit3Enter() {
@@ -217,8 +240,10 @@ void TForm1::LoadRecordIntoInputs() {
     const auto field = [this](std::u16string_view name) {
         return qText(ClientDataSet1.FieldByName(name)->AsString());
     };
-    // Setting the text does not move the focus, so the address is shown as stored.
+    // Setting the text does not move the focus, so the address is shown as stored, from its
+    // beginning (the scheme first) rather than scrolled to its end.
     LabeledEdit3->setText(field(u"电台地址"));
+    LabeledEdit3->setCursorPosition(0);
     const std::u16string stationType = field(u"电台类型").toStdU16String();
     int selected = -1;
     for (int i = 0; i < RadioGroup1->Count() && selected < 0; ++i) {
@@ -230,6 +255,8 @@ void TForm1::LoadRecordIntoInputs() {
     LabeledEdit5->setText(field(u"语言类型"));
     LabeledEdit4->setText(field(u"电台国家"));
     LabeledEdit6->setText(field(u"编码率"));
+    for (TLabeledEdit* input : {LabeledEdit2, LabeledEdit4, LabeledEdit5, LabeledEdit6})
+        input->setCursorPosition(0);
 }
 
 void TForm1::ToolButton1Click() {
@@ -264,8 +291,18 @@ void TForm1::ToolButton6Click() {
     const MessageBoxAnswer answer = FMessageBoxes.show(windowMessage(
         u"是否删除当前内容？", MessageBoxIcon::Question, MessageBoxButtons::OkCancel, true));
     if (answer != MessageBoxAnswer::Ok) return;
+    const std::int32_t deleted = ClientDataSet1.RecNo();
     ClientDataSet1.Delete();
+    FStationsChanged = true;
     runSaveSequence(ClientDataSet1, ReopenForm::ReloadFromFile);
+    // The inputs move on to the station now at the deleted one's place (or the new last one),
+    // so that the next modify or delete acts on what they show.
+    if (ClientDataSet1.RecordCount() == 0) {
+        ToolButton5Click();
+        return;
+    }
+    returnToShownStation(deleted);
+    LoadRecordIntoInputs();
 }
 
 // ---- Bottom bar ------------------------------------------------------------------------------
@@ -275,6 +312,9 @@ void TForm1::BitBtn2Click() {
     BitBtn2->setEnabled(false);
     BitBtn3->setEnabled(true);
     BitBtn3->setText(QStringLiteral("下一步"));
+    // Disabling the pressed 上一步 passed the focus on to 退出, where one stray key would close
+    // the program; it belongs in the page's first input.
+    focusControl(LabeledEdit2);
 }
 
 void TForm1::BitBtn3Click() {
@@ -285,9 +325,9 @@ void TForm1::BitBtn3Click() {
         return;
     }
     Notebook1->setCurrentIndex(1);
-    focusControl(LabeledEdit1);
     BitBtn2->setEnabled(true);
     BitBtn3->setEnabled(false);
+    focusControl(LabeledEdit1);
 }
 
 void TForm1::BitBtn4Click() {
@@ -304,6 +344,12 @@ void TForm1::Button1Click() {
                                          false));
         return;
     }
+    // Without a folder the file would land in the file system's root: the user chooses one
+    // first, and cancelling generates nothing.
+    if (StatusBar1->PanelText(1).isEmpty()) {
+        SpeedButton5Click();
+        if (StatusBar1->PanelText(1).isEmpty()) return;
+    }
     const std::u16string source = workingFilePath();
     // The name as typed, with the extension always appended.
     const std::u16string target =
@@ -318,6 +364,7 @@ void TForm1::Button1Click() {
         return;
     }
 
+    FStationsChanged = false;
     FMessageBoxes.show(windowMessage(u"成功生成了" + fileName + u".cds文件!",
                                      MessageBoxIcon::Information, MessageBoxButtons::Ok, false));
     SpeedButton3->setEnabled(false);
@@ -329,6 +376,9 @@ void TForm1::SpeedButton2Click() {
 }
 
 void TForm1::SpeedButton3Click() {
+    // Loading the preview walks the table to its end; the entry page's inputs still show the
+    // station they showed, so it is made current again afterwards.
+    const std::int32_t shown = ClientDataSet1.Active() ? ClientDataSet1.RecNo() : 0;
     try {
         // The button has flipped too: the list is visible exactly while it is down.
         ListView1->setVisible(ListView1->isHidden());
@@ -337,6 +387,7 @@ void TForm1::SpeedButton3Click() {
         FMessageBoxes.show(windowMessage(u"浏览错误，请稍后再试！", MessageBoxIcon::Information,
                                          MessageBoxButtons::Ok, true));
     }
+    returnToShownStation(shown);
 }
 
 void TForm1::SpeedButton5Click() {
@@ -423,6 +474,10 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!confirmLeaving()) {
+        event->ignore();
+        return;
+    }
     if (handle(&TForm1::FormClose))
         event->accept();
     else
@@ -455,6 +510,27 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TForm1::confirmLeaving() {
+    bool stationsWouldBeLost = false;
+    FErrorDisplay.run([this, &stationsWouldBeLost] {
+        stationsWouldBeLost = FStationsChanged && ClientDataSet1.Active() &&
+                              ClientDataSet1.RecordCount() > 0;
+    });
+    if (!stationsWouldBeLost) return true;
+    MessageBoxRequest question =
+        windowMessage(u"还有电台尚未生成电台文件，退出后将丢失。确定退出吗？",
+                      MessageBoxIcon::Question, MessageBoxButtons::YesNo, false);
+    question.defaultAnswer = MessageBoxAnswer::No;
+    return FMessageBoxes.show(question) == MessageBoxAnswer::Yes;
+}
+
+void TForm1::returnToShownStation(std::int32_t position) {
+    if (!SpeedButton1->isChecked() || position < 1 || !ClientDataSet1.Active()) return;
+    const std::int32_t count = ClientDataSet1.RecordCount();
+    if (count == 0) return;
+    ClientDataSet1.SetRecNo(std::min(position, count));
 }
 
 bool TForm1::handle(void (TForm1::*handler)()) {

@@ -147,9 +147,20 @@ class TForm1 : public QWidget {
   private:
     void connectHandlers();
     void refreshBanner();
+    // At start-up: offers the stations a run that never closed left in the working file, and
+    // opens the table on them when the user accepts. Answers whether it did.
+    bool recoverLeftStations();
+    // On leaving: asks before stations that were never generated are lost. Answers whether the
+    // window may close.
+    bool confirmLeaving();
+    // In edit mode, makes the station at `position` (or the last one, when fewer are left)
+    // current again: the inputs show it, so browsing, modifying and deleting act on it.
+    void returnToShownStation(std::int32_t position);
 
     MessageBoxService& FMessageBoxes;
     FolderBrowser& FFolderBrowser;
     ShellOpenService& FShell;
     DefaultErrorDisplay FErrorDisplay;
+    // Stations were added, changed or deleted since the last successful generate.
+    bool FStationsChanged = false;
 };

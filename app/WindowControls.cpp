@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -64,10 +65,12 @@ TRadioGroup::TRadioGroup(QWidget* parent, const QString& name, const QString& ca
         // Exclusivity is kept here, so that no item can be selected as well.
         button->setAutoExclusive(false);
         connect(button, &QRadioButton::clicked, this, [this, i] { SetItemIndex(i); });
+        button->installEventFilter(this);
         layout->addWidget(button, i % std::max(rows, 1), i / std::max(rows, 1));
         FButtons.push_back(button);
     }
     for (int column = 0; column < columns; ++column) layout->setColumnStretch(column, 1);
+    updateTabStop();
 }
 
 int TRadioGroup::ItemIndex() const {
@@ -79,6 +82,40 @@ int TRadioGroup::ItemIndex() const {
 
 void TRadioGroup::SetItemIndex(int index) {
     for (int i = 0; i < Count(); ++i) FButtons[i]->setChecked(i == index);
+    updateTabStop();
+}
+
+void TRadioGroup::updateTabStop() {
+    // The group is one tab stop: the selected item, or the first when none is selected. The
+    // other items still take the focus when clicked.
+    const int stop = std::max(ItemIndex(), 0);
+    for (int i = 0; i < Count(); ++i)
+        FButtons[i]->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool TRadioGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QGroupBox::eventFilter(watched, event);
+    const auto found = std::find(FButtons.begin(), FButtons.end(), watched);
+    if (found == FButtons.end()) return QGroupBox::eventFilter(watched, event);
+    int step = 0;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            step = -1;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            step = 1;
+            break;
+        default:
+            return QGroupBox::eventFilter(watched, event);
+    }
+    // The arrow keys choose the neighbouring item, round the ends, and take the focus with them.
+    const int count = Count();
+    const int next = (static_cast<int>(found - FButtons.begin()) + step + count) % count;
+    SetItemIndex(next);
+    FButtons[next]->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 QString TRadioGroup::Item(int index) const {

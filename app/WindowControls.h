@@ -41,7 +41,8 @@ class TLabeledEdit : public QLineEdit {
     QLabel* FEditLabel;
 };
 
-// A captioned group of radio items in columns; ItemIndex -1 means no item is selected.
+// A captioned group of radio items in columns; ItemIndex -1 means no item is selected. The group
+// is a single tab stop, and the arrow keys move the selection between its items.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
 
@@ -56,7 +57,12 @@ class TRadioGroup : public QGroupBox {
     QString Item(int index) const;
     QRadioButton* Button(int index) const { return FButtons.at(index); }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void updateTabStop();
+
     std::vector<QRadioButton*> FButtons;
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "Artwork.h"
+#include "ChineseTranslations.h"
 #include "QtFolderBrowser.h"
 #include "QtMessageBoxService.h"
 #include "QtShellOpenService.h"
@@ -11,6 +12,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     application.setWindowIcon(programIcon());
+    speakChinese(application);
 
     QtMessageBoxService messageBoxes;
     QtFolderBrowser folderBrowser;

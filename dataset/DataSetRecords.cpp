@@ -571,7 +571,14 @@ void TClientDataSet::SetRecNo(std::int32_t value) {
     CheckBrowseMode();
     if (value == RecNo()) return;
     runHook(BeforeScroll);
-    check(FDSCursor->moveToSequenceNo(static_cast<std::uint32_t>(value)));
+    const DBResult moved = FDSCursor->moveToSequenceNo(static_cast<std::uint32_t>(value));
+    if (moved != DBIERR_NONE) {
+        // The refused move left the engine cursor beside the table: put it back on the record
+        // the dataset shows, so that the next step moves from there.
+        CursorPosChanged();
+        UpdateCursorPos();
+        check(moved);
+    }
     Resync(rmCenter);
     runHook(AfterScroll);
 }

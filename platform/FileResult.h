@@ -25,5 +25,13 @@ class FileResult {
     int FError = 0;
 };
 
-// The system's text for an errno value ("Not a regular file" for FileResult::kNotRegularFile).
+// The language of the system's texts for file errors. The window speaks Chinese throughout; the
+// command-line tool keeps the system's own texts.
+enum class ErrorTextLanguage { System, Chinese };
+void setErrorTextLanguage(ErrorTextLanguage language);
+
+// The text for an errno value ("Not a regular file" for FileResult::kNotRegularFile). In
+// Chinese, the common causes (file exists, access denied, missing file or folder, disk full,
+// read-only file system, name too long) have their own text; every other cause keeps the
+// system's.
 std::string systemErrorText(int error);

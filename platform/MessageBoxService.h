@@ -3,6 +3,7 @@
 // box in plain terms; the service shows it (or, in tests, records it) and answers the button that
 // closed it.
 
+#include <optional>
 #include <string>
 
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
@@ -23,6 +24,8 @@ struct MessageBoxRequest {
     MessageBoxButtons buttons = MessageBoxButtons::Ok;
     bool topmost = false;  // the box stays above every other window
     MessageBeepKind beep = MessageBeepKind::None;
+    // The button Enter presses; none given: the first button.
+    std::optional<MessageBoxAnswer> defaultAnswer;
 };
 
 class MessageBoxService {

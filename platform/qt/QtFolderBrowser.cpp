@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QStringList>
 
 void QtFolderBrowser::setUpDialog(QFileDialog& dialog, const QString& instruction) {
@@ -12,8 +13,14 @@ void QtFolderBrowser::setUpDialog(QFileDialog& dialog, const QString& instructio
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     // Read-only: the dialog offers no way to create, rename or delete folders.
     dialog.setOption(QFileDialog::ReadOnly, true);
-    // The browsing starts at the top of the user's own space, never at a folder chosen before.
-    dialog.setDirectory(QDir::homePath());
+    // The browsing starts at the user's desktop, never at a folder chosen before.
+    dialog.setDirectory(startFolder());
+}
+
+QString QtFolderBrowser::startFolder() {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!desktop.isEmpty() && QDir(desktop).exists()) return desktop;
+    return QDir::homePath();
 }
 
 std::optional<std::u16string> QtFolderBrowser::chooseFolder(const std::u16string& instruction) {

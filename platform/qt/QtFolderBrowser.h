@@ -20,6 +20,8 @@ class QtFolderBrowser : public FolderBrowser {
 
     // Prepares the dialog as chooseFolder shows it (used by chooseFolder and its tests).
     static void setUpDialog(QFileDialog& dialog, const QString& instruction);
+    // Where the dialog opens: the user's desktop folder, or the home folder when there is none.
+    static QString startFolder();
 
   private:
     QPointer<QWidget> FOwner;

@@ -68,11 +68,13 @@ MessageBoxAnswer QtMessageBoxService::show(const MessageBoxRequest& request) {
 
     const std::vector<ButtonPair> buttons = buttonsOf(request.buttons);
     const MessageBoxAnswer dismissed = dismissAnswer(request.buttons);
+    QMessageBox::StandardButton defaultButton = buttons.front().first;
     for (const auto& [standard, answer] : buttons) {
         QPushButton* button = box.addButton(standard);
         if (answer == dismissed) box.setEscapeButton(button);
+        if (request.defaultAnswer == answer) defaultButton = standard;
     }
-    box.setDefaultButton(buttons.front().first);
+    box.setDefaultButton(defaultButton);
 
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

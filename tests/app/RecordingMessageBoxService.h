@@ -1,9 +1,10 @@
 #pragma once
 // A message-box service for window tests: records every box it is asked for and answers each
-// with the next queued answer, or, when none is queued, with the box's first button (the one
-// Enter would press).
+// with the next queued answer, or, when none is queued, with the button Enter would press (the
+// box's default, else its first button).
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "MessageBoxService.h"
@@ -12,19 +13,25 @@ class RecordingMessageBoxService : public MessageBoxService {
   public:
     MessageBoxAnswer show(const MessageBoxRequest& request) override {
         FBoxes.push_back(request);
+        if (FWhileShown) FWhileShown(request);
         if (!FAnswers.empty()) {
             const MessageBoxAnswer answer = FAnswers.front();
             FAnswers.pop_front();
             return answer;
         }
-        return firstButton(request.buttons);
+        return request.defaultAnswer.value_or(firstButton(request.buttons));
     }
 
     void queueAnswer(MessageBoxAnswer answer) { FAnswers.push_back(answer); }
+    // Runs while each box is up, before it is answered (to look at what the user sees then).
+    void whileShown(std::function<void(const MessageBoxRequest&)> look) {
+        FWhileShown = std::move(look);
+    }
     const std::vector<MessageBoxRequest>& boxes() const { return FBoxes; }
     void clear() {
         FBoxes.clear();
         FAnswers.clear();
+        FWhileShown = nullptr;
     }
 
     static MessageBoxAnswer firstButton(MessageBoxButtons buttons) {
@@ -46,4 +53,5 @@ class RecordingMessageBoxService : public MessageBoxService {
   private:
     std::vector<MessageBoxRequest> FBoxes;
     std::deque<MessageBoxAnswer> FAnswers;
+    std::function<void(const MessageBoxRequest&)> FWhileShown;
 };

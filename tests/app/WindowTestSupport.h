@@ -138,10 +138,12 @@ class WindowTest : public ::testing::Test {
     void SetUp() override { startWindow(); }
     void TearDown() override { form.reset(); }
 
-    // Starts a new window on the same application-data folder (the old one is dropped first).
-    void startWindow() {
+    // Starts a new window on the same application-data folder (the old one is dropped first, as
+    // a killed program would be: without closing). `answers` answer the boxes of start-up.
+    void startWindow(std::initializer_list<MessageBoxAnswer> answers = {}) {
         form.reset();
         boxes.clear();
+        for (MessageBoxAnswer answer : answers) boxes.queueAnswer(answer);
         form = std::make_unique<TForm1>(WindowServices{boxes, folders, shell});
     }
 

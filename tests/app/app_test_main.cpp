@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "ChineseTranslations.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests (at build time, for ctest) needs no window system.
@@ -23,5 +25,7 @@ int main(int argc, char** argv) {
     static std::vector<char*> qtArgv{programName, nullptr};
     static int qtArgc = 1;
     QApplication application(qtArgc, qtArgv.data());
+    // As the program does: Qt's own texts and the file-error reasons in Chinese.
+    if (!speakChinese(application)) return 2;
     return RUN_ALL_TESTS();
 }

@@ -47,8 +47,11 @@ TEST(QtFolderBrowser, ShowsAFoldersOnlyDialogAndAnswersTheChoice) {
         EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
         EXPECT_TRUE(dialog.testOption(QFileDialog::ReadOnly));
         EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
-        // It starts at the home folder with nothing preselected.
-        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(QDir::homePath()).canonicalPath());
+        // It starts at the desktop folder with nothing preselected.
+        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(),
+                  QDir(QtFolderBrowser::startFolder()).canonicalPath());
+        // Its labels read in Chinese.
+        EXPECT_EQ(dialog.labelText(QFileDialog::Reject), QStringLiteral("取消"));
         // Confirming while inside a folder chooses that folder.
         dialog.setDirectory(QDir(root.path()).filePath(QStringLiteral("chosen")));
         static_cast<QDialog&>(dialog).accept();  // QFileDialog's own accept is protected
@@ -62,6 +65,23 @@ TEST(QtFolderBrowser, ShowsAFoldersOnlyDialogAndAnswersTheChoice) {
 
     whenDialogAppears([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(browser.chooseFolder(u"x").has_value());
+}
+
+// The chooser opens on the desktop folder, or on the home folder of a user who has none.
+TEST(QtFolderBrowser, StartsAtTheDesktopElseAtHome) {
+    QTemporaryDir home;
+    const QByteArray previousHome = qgetenv("HOME");
+    const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toUtf8());
+    // No user-dirs file: the desktop is the home's "Desktop" folder.
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+
+    EXPECT_EQ(QtFolderBrowser::startFolder(), home.path());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Desktop")));
+    EXPECT_EQ(QtFolderBrowser::startFolder(), home.filePath(QStringLiteral("Desktop")));
+
+    qputenv("HOME", previousHome);
+    qputenv("XDG_CONFIG_HOME", previousConfig);
 }
 
 // Receives the URLs the desktop would have opened.

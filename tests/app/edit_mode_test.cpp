@@ -11,6 +11,10 @@ class EditModeTest : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
+        addThreeStations();
+    }
+
+    void addThreeStations() {
         showWindow();
         addStation({u"One", u"http://radio.example/1", u"中国", u"汉语", u"32k", false});
         addStation({u"Two", u"mms://radio.example/2", u"日本", u"日语", u"64k", true});
@@ -40,6 +44,9 @@ TEST_F(EditModeTest, SwitchLoadsTheCurrentStationAndEnablesTheToolbar) {
     EXPECT_EQ(form->LabeledEdit5->text(), QStringLiteral("汉语"));
     EXPECT_EQ(form->LabeledEdit6->text(), QStringLiteral("32k"));
     EXPECT_TRUE(boxes.boxes().empty());
+
+    // Loaded addresses show from their beginning, the scheme first.
+    EXPECT_EQ(form->LabeledEdit3->cursorPosition(), 0);
 
     // Entering the address input right after a load keeps the loaded address.
     form->LabeledEdit3->setFocus();
@@ -87,7 +94,7 @@ TEST_F(EditModeTest, DeleteAsksFirstAndCancelChangesNothing) {
     EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One", u"Two", u"Three"}));
 }
 
-TEST_F(EditModeTest, DeleteWithOkSavesTheOthersAndLeavesTheInputsAlone) {
+TEST_F(EditModeTest, DeleteWithOkSavesTheOthersAndLoadsTheNeighbour) {
     form->SpeedButton1->click();
     form->ToolButton3->click();
     boxes.queueAnswer(MessageBoxAnswer::Ok);
@@ -96,16 +103,74 @@ TEST_F(EditModeTest, DeleteWithOkSavesTheOthersAndLeavesTheInputsAlone) {
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One", u"Three"}));
     EXPECT_EQ(form->ClientDataSet1.RecordCount(), 2);
-    EXPECT_EQ(form->ClientDataSet1.RecNo(), 1);
-    // The inputs still show the deleted station; the mode is unchanged.
-    expectInputsShow("Two", "mms://radio.example/2", 1);
+    // The station now at the deleted one's place is current and shown; the mode is unchanged.
+    EXPECT_EQ(form->ClientDataSet1.RecNo(), 2);
+    expectInputsShow("Three", "rtmp://radio.example/3", 0);
     EXPECT_TRUE(form->SpeedButton1->isChecked());
 
-    // Next now goes from the first station to the other one left.
-    boxes.clear();
+    // Deleting the last station shows the new last one.
+    boxes.queueAnswer(MessageBoxAnswer::Ok);
+    form->ToolButton6->click();
+    EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One"}));
+    expectInputsShow("One", "http://radio.example/1", 0);
+    EXPECT_EQ(form->ClientDataSet1.RecNo(), 1);
+}
+
+// Browsing, modifying and deleting act on the station the inputs show, whatever came before:
+// two modifications in a row, a delete after a modification, a delete after a preview.
+TEST_F(EditModeTest, ModifyingTwiceKeepsEveryOtherStation) {
+    form->SpeedButton1->click();
+    form->ToolButton3->click();  // Two
+    form->LabeledEdit6->setText(QStringLiteral("96k"));
+    form->BitBtn1->click();
+    expectInputsShow("Two", "mms://radio.example/2", 1);
+    EXPECT_EQ(form->ClientDataSet1.RecNo(), 2);
+    form->LabeledEdit6->setText(QStringLiteral("112k"));
+    form->BitBtn1->click();
+
+    EXPECT_TRUE(boxes.boxes().empty());
+    const StoredTable stored = workingFile();
+    EXPECT_EQ(stored.names(), (std::vector<std::u16string>{u"One", u"Two", u"Three"}));
+    EXPECT_EQ(stored.value(0, u"编码率"), u"32k");
+    EXPECT_EQ(stored.value(1, u"编码率"), u"112k");
+
+    // Next and previous step from the modified station.
     form->ToolButton3->click();
     expectInputsShow("Three", "rtmp://radio.example/3", 0);
-    EXPECT_TRUE(boxes.boxes().empty());
+    form->ToolButton1->click();
+    form->ToolButton1->click();
+    expectInputsShow("One", "http://radio.example/1", 0);
+}
+
+TEST_F(EditModeTest, DeleteAfterAModificationOrAPreviewRemovesTheShownStation) {
+    struct Case {
+        const char* name;
+        bool preview;  // else: a modification
+    };
+    for (const Case& c : {Case{"after a modification", false}, Case{"after a preview", true}}) {
+        SCOPED_TRACE(c.name);
+        // A fresh window with One, Two, Three (the stations left by the last one declined).
+        startWindow({MessageBoxAnswer::No});
+        addThreeStations();
+        form->SpeedButton1->click();
+        form->ToolButton3->click();  // Two
+        if (c.preview) {
+            form->BitBtn3->click();
+            form->SpeedButton3->click();
+            ASSERT_EQ(form->ListView1->topLevelItemCount(), 3);
+            form->BitBtn2->click();
+        } else {
+            form->LabeledEdit4->setText(QStringLiteral("蒙古"));
+            form->BitBtn1->click();
+        }
+        expectInputsShow("Two", "mms://radio.example/2", 1);
+        EXPECT_EQ(form->ClientDataSet1.RecNo(), 2);
+
+        boxes.queueAnswer(MessageBoxAnswer::Ok);
+        form->ToolButton6->click();
+        EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One", u"Three"}));
+        expectInputsShow("Three", "rtmp://radio.example/3", 0);
+    }
 }
 
 TEST_F(EditModeTest, WithEveryStationDeletedPreviousAndNextReportTheEnds) {
@@ -119,6 +184,8 @@ TEST_F(EditModeTest, WithEveryStationDeletedPreviousAndNextReportTheEnds) {
     const StoredTable stored = workingFile();
     ASSERT_TRUE(stored.loaded);
     EXPECT_TRUE(stored.rows.empty());
+    // With nothing left to show, the inputs are empty.
+    for (const QString& text : inputTexts()) EXPECT_TRUE(text.isEmpty());
 
     boxes.clear();
     form->ToolButton1->click();
@@ -138,9 +205,11 @@ TEST_F(EditModeTest, WithEveryStationDeletedPreviousAndNextReportTheEnds) {
     EXPECT_EQ(boxes.boxes()[1].icon, MessageBoxIcon::Error);
     EXPECT_TRUE(workingFile().rows.empty());
 
-    // The inputs still hold the last station deleted; saving them adds it back.
+    // A station typed into the empty table in edit mode is added as its first.
+    fillInputs({u"Again", u"http://radio.example/again", u"", u"", u"", false});
     form->BitBtn1->click();
     EXPECT_EQ(form->ClientDataSet1.RecordCount(), 1);
+    EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"Again"}));
 }
 
 }  // namespace

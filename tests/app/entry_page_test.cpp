@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -263,6 +264,38 @@ TEST_F(EntryPageTest, AddressInputOffersTheSchemeOnlyWhenEmpty) {
     form->LabeledEdit2->setFocus();
     QTest::mouseClick(form->LabeledEdit3, Qt::LeftButton);
     EXPECT_EQ(form->LabeledEdit3->text(), QStringLiteral("http://radio.example/a"));
+}
+
+// The station-type group is a single tab stop; the arrow keys choose between its items.
+TEST_F(EntryPageTest, StationTypeGroupIsOneTabStopChosenWithArrows) {
+    showWindow();
+    QRadioButton* radio = form->RadioGroup1->Button(0);
+    QRadioButton* tv = form->RadioGroup1->Button(1);
+    radio->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), radio);
+
+    QTest::keyClick(radio, Qt::Key_Tab);
+    QWidget* afterGroup = QApplication::focusWidget();
+    EXPECT_NE(afterGroup, tv);
+    EXPECT_NE(afterGroup, radio);
+    QTest::keyClick(afterGroup, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), radio);
+
+    QTest::keyClick(radio, Qt::Key_Right);
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), tv);
+    // The chosen item is now the group's tab stop.
+    QTest::keyClick(tv, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), tv);
+
+    QTest::keyClick(tv, Qt::Key_Down);  // round the end
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), 0);
+    QTest::keyClick(radio, Qt::Key_Up);
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), 1);
+    QTest::keyClick(tv, Qt::Key_Left);
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), radio);
 }
 
 TEST_F(EntryPageTest, ClearEmptiesTheInputsOnly) {

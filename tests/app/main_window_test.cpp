@@ -330,11 +330,12 @@ TEST_F(MainWindowTest, StartUpWritesTheEmptyTableToTheWorkingFile) {
     for (std::size_t i = 0; i < 20; ++i) EXPECT_EQ(stored.fieldNames[i], stationSchema()[i].name);
     EXPECT_TRUE(stored.rows.empty());
 
-    // A working file left behind by an earlier run is replaced by the empty table.
+    // A working file left behind by an earlier run is replaced by the empty table once the
+    // user declines to recover its stations.
     addStations({u"one", u"two"});
     ASSERT_EQ(workingFile().rows.size(), 2u);
-    startWindow();
-    EXPECT_TRUE(boxes.boxes().empty());
+    startWindow({MessageBoxAnswer::No});
+    EXPECT_EQ(boxes.boxes().size(), 1u);
     EXPECT_TRUE(workingFile().rows.empty());
 }
 

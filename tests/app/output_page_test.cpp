@@ -99,9 +99,9 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
         const char* reason;
     };
     const Case cases[] = {
-        {"ExistingFile", Failure::ExistingFile, "File exists"},
-        {"MissingFolder", Failure::MissingFolder, "No such file or directory"},
-        {"WorkingFileGone", Failure::WorkingFileGone, "No such file or directory"},
+        {"ExistingFile", Failure::ExistingFile, "文件已存在"},
+        {"MissingFolder", Failure::MissingFolder, "找不到文件或文件夹"},
+        {"WorkingFileGone", Failure::WorkingFileGone, "找不到文件或文件夹"},
     };
     form->CheckBox2->setChecked(true);
     for (const Case& c : cases) {
@@ -140,6 +140,44 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
     QFile existing(QDir(outputFolder).filePath(QStringLiteral("x.cds")));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("keep me"));
+}
+
+// Without an output folder nothing is written into the file system's root: the folder chooser
+// comes first, and cancelling it generates nothing.
+TEST_F(OutputPageTest, GenerateWithoutAFolderAsksForOneFirst) {
+    form->StatusBar1->SetPanelText(1, QString());
+    generate(QStringLiteral("stations"));
+    EXPECT_EQ(folders.instructions(), (std::vector<std::u16string>{u"请选择预生成cds文件的保存目录:"}));
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(workingFileExists());
+    EXPECT_TRUE(form->StatusBar1->PanelText(1).isEmpty());
+    EXPECT_TRUE(form->SpeedButton3->isEnabled());
+
+    folders.queueChoice(outputFolder.toStdU16String());
+    generate(QStringLiteral("stations"));
+    EXPECT_EQ(folders.instructions().size(), 2u);
+    expectOneBox(boxes, u"成功生成了stations.cds文件!", MessageBoxIcon::Information,
+                 MessageBoxButtons::Ok, false);
+    EXPECT_EQ(form->StatusBar1->PanelText(1), outputFolder);
+    EXPECT_EQ(readStationFile(outputFile(QStringLiteral("stations.cds"))).names(),
+              (std::vector<std::u16string>{u"One", u"Two"}));
+}
+
+// After every page change the focus is in the page's first input, never on 退出, where a stray
+// Space would close the program.
+TEST_F(OutputPageTest, PageChangesPutTheFocusInTheFirstInput) {
+    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    ASSERT_EQ(form->Notebook1->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), form->LabeledEdit2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(form->isVisible());
+
+    QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
+    ASSERT_EQ(form->Notebook1->currentIndex(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), form->LabeledEdit1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(OutputPageTest, OpenFolderOptionOpensTheFolderAfterTheSuccessMessage) {

@@ -6,10 +6,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "QtMessageBoxService.h"
 
@@ -55,6 +59,45 @@ TEST(QtMessageBoxService, ShowsTheDescribedBoxOverItsOwner) {
     });
     EXPECT_EQ(service.show(request), MessageBoxAnswer::Cancel);
     EXPECT_TRUE(seen);
+}
+
+// Qt's own texts read in Chinese, and the default button is the one the request names.
+TEST(QtMessageBoxService, ButtonsReadInChineseAndTheDefaultIsTheRequested) {
+    struct Case {
+        MessageBoxButtons buttons;
+        std::optional<MessageBoxAnswer> defaultAnswer;
+        std::vector<const char*> texts;
+        const char* defaultText;
+    };
+    const Case cases[] = {
+        {MessageBoxButtons::Ok, std::nullopt, {"确定"}, "确定"},
+        {MessageBoxButtons::OkCancel, std::nullopt, {"确定", "取消"}, "确定"},
+        {MessageBoxButtons::YesNo, MessageBoxAnswer::No, {"是", "否"}, "否"},
+        {MessageBoxButtons::YesNo, MessageBoxAnswer::Yes, {"是", "否"}, "是"},
+    };
+    QtMessageBoxService service;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.defaultText);
+        MessageBoxRequest request;
+        request.buttons = c.buttons;
+        request.defaultAnswer = c.defaultAnswer;
+        whenBoxAppears([&](QMessageBox& box) {
+            QStringList texts;
+            // Qt's Chinese texts carry their access key in brackets: "是(&Y)".
+            const auto plain = [](QString text) {
+                return text.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
+            };
+            for (QAbstractButton* button : box.buttons()) texts << plain(button->text());
+            for (const char* text : c.texts)
+                EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << texts.join(u',').toStdString();
+            ASSERT_NE(box.defaultButton(), nullptr);
+            EXPECT_EQ(plain(box.defaultButton()->text()), QString::fromUtf8(c.defaultText));
+            // Enter presses the default button.
+            box.defaultButton()->click();
+        });
+        const MessageBoxAnswer answer = service.show(request);
+        EXPECT_EQ(answer, c.defaultAnswer.value_or(MessageBoxAnswer::Ok));
+    }
 }
 
 TEST(QtMessageBoxService, AnswersThePressedButtonOrTheDismissAnswer) {

@@ -206,6 +206,28 @@ TEST_F(RecordOperations, RecNoOutOfRangeRaisesTheEngineText) {
     EXPECT_EQ(errorOf([&] { ds.SetRecNo(0); }), "At beginning of table.");
 }
 
+// A refused move leaves the dataset on the record it was on, so the next step moves from there.
+TEST_F(RecordOperations, FailedRecNoWriteStaysOnTheCurrentRecord) {
+    addStations({u"A", u"B", u"C"});
+    struct Case {
+        std::int32_t target;
+        void (TClientDataSet::*step)();
+        const char* after;
+    };
+    for (const Case& c : {Case{9, &TClientDataSet::Next, "C"}, Case{9, &TClientDataSet::Prior, "A"},
+                          Case{0, &TClientDataSet::Next, "C"}, Case{-3, &TClientDataSet::Prior, "A"}}) {
+        SCOPED_TRACE(c.target);
+        ds.SetRecNo(2);
+        EXPECT_NE(errorOf([&] { ds.SetRecNo(c.target); }), "<no exception>");
+        EXPECT_EQ(current(), "B");
+        EXPECT_EQ(ds.RecNo(), 2);
+        (ds.*c.step)();
+        EXPECT_EQ(current(), c.after);
+        EXPECT_FALSE(ds.Eof());
+        EXPECT_FALSE(ds.Bof());
+    }
+}
+
 TEST(ClosedDataSet, OperationsRequireAnOpenDataset) {
     TClientDataSet ds(u"ClientDataSet1");
     EXPECT_EQ(errorOf([&] { ds.RecordCount(); }),

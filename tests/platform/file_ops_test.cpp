@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "TempFolder.h"
@@ -116,6 +117,36 @@ TEST(FileOps, DeleteAndExists) {
     EXPECT_EQ(deleteFile(dir.file16("f")).error(), ENOENT);
     EXPECT_FALSE(deleteFile(dir.file16("folder")).ok());
     EXPECT_TRUE(fs::is_directory(dir.file("folder")));
+}
+
+// The window shows the common reasons in Chinese; any other reason, and every reason outside
+// the window, keeps the system's text.
+TEST(FileOps, ErrorReasonsInChinese) {
+    struct Case {
+        int error;
+        const char* chinese;
+    };
+    const Case cases[] = {
+        {EEXIST, "文件已存在"},         {EACCES, "拒绝访问"},         {EPERM, "拒绝访问"},
+        {ENOENT, "找不到文件或文件夹"}, {ENOSPC, "磁盘空间不足"},     {EDQUOT, "磁盘空间不足"},
+        {EROFS, "文件系统是只读的"},    {ENAMETOOLONG, "文件名太长"}, {EISDIR, "Is a directory"},
+        {EIO, "Input/output error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(systemErrorText(c.error), std::string(strerror(c.error)));
+        setErrorTextLanguage(ErrorTextLanguage::Chinese);
+        EXPECT_EQ(FileResult(c.error).messageUtf8(), c.chinese);
+        setErrorTextLanguage(ErrorTextLanguage::System);
+    }
+
+    // A refused move reports its reason in the chosen language.
+    TempFolder dir;
+    writeText(dir.file("a"), "a");
+    writeText(dir.file("b"), "b");
+    setErrorTextLanguage(ErrorTextLanguage::Chinese);
+    EXPECT_EQ(moveFile(dir.file16("a"), dir.file16("b")).message(), u"文件已存在");
+    setErrorTextLanguage(ErrorTextLanguage::System);
 }
 
 }  // namespace
