@@ -148,6 +148,9 @@ DSFLDDesc fieldDefToDescriptor(const TFieldDef& def) {
 }
 
 namespace {
+// Type class of a "string.uni" parameter value (bits 16 to 21 of its type word).
+constexpr std::uint32_t kWideTextClass = 10;
+
 void appendDescriptors(const TFieldDefs& defs, std::vector<DSFLDDesc>& out) {
     for (int i = 0; i < defs.Count(); ++i) {
         out.push_back(fieldDefToDescriptor(defs[i]));
@@ -235,6 +238,15 @@ struct Walk {
         if (table.getOptionalParameter(static_cast<std::uint32_t>(number), kFieldNameParameter,
                                        &type, &length, bytes.data()) != DBIERR_NONE)
             return false;
+        if (((type >> 16) & 0x3F) == kWideTextClass) {
+            // UTF-16LE: read back from an XML document, where a parameter without a type is
+            // wide text.
+            name.clear();
+            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+                name.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                     static_cast<unsigned char>(bytes[i + 1]) << 8));
+            return true;
+        }
         bytes.resize(strnlen(bytes.data(), bytes.size()));
         name = utf8ToUtf16(bytes);
         return true;

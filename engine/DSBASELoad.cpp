@@ -9,11 +9,9 @@
 #include "DSEXTRACT.h"
 #include "SubtypeNames.h"
 #include "TypeWord.h"
-#include "Unicode.h"
 
 namespace {
 constexpr std::uint32_t kClassString = 9;
-constexpr std::uint32_t kClassWideString = 10;
 constexpr std::uint32_t kClassNested = 14;
 constexpr std::int32_t kUnknownSubtype = 255;
 constexpr std::int32_t kAutoIncSubtype = 29;
@@ -58,15 +56,6 @@ DBResult readAttribute(IDSReader& reader, Attribute& out) {
     return DBIERR_NONE;
 }
 
-// A kept value of class "string.uni" is stored as UTF-8.
-std::vector<unsigned char> keptValue(const Attribute& a) {
-    if (typeClass(a.typeWord) != kClassWideString || typeIsArray(a.typeWord)) return a.value;
-    std::u16string text(a.value.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(decodeFixed16(&a.value[2 * i]));
-    const std::string utf8 = utf16ToUtf8(text);
-    return std::vector<unsigned char>(utf8.begin(), utf8.end());
-}
 }  // namespace
 
 DBResult DSBASE::appendPacket(PacketBytes packet, bool last) {
@@ -180,8 +169,9 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
     if (rc != DBIERR_NONE) return rc;
     for (auto& [fieldNo, a] : kept) {
         if (findOptionalParameter(fieldNo, a.name) != FOptParams.end()) continue;
-        const auto value = keptValue(a);
-        FOptParams.push_back({fieldNo, a.name, a.typeWord, value});
+        // Kept as read, so that the next save writes it again unchanged (a "string.uni" value
+        // stays UTF-16).
+        FOptParams.push_back({fieldNo, a.name, a.typeWord, a.value});
     }
 
     // Table attributes.
@@ -230,7 +220,7 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
             keep = false;
         }
         if (keep && findOptionalParameter(0, a.name) == FOptParams.end())
-            FOptParams.push_back({0, a.name, a.typeWord, keptValue(a)});
+            FOptParams.push_back({0, a.name, a.typeWord, a.value});
     }
     if (!log.empty()) {
         rc = replaceChangeLog(log);

@@ -123,7 +123,9 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
             }
         }
         // Table attributes.
-        if (rc == DBIERR_NONE && !FLog.empty()) {
+        // A delta table carries no attributes of its own beyond the kept ones: its rows and
+        // their statuses are the changes.
+        if (rc == DBIERR_NONE && !FLog.empty() && !FHoldsDelta) {
             std::vector<unsigned char> value;
             putFixed32(value, static_cast<std::uint32_t>(FLog.count() * 3));
             for (const DSLogEntry& e : FLog.entries()) {
@@ -134,7 +136,7 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
             rc = writer->addAttribute(attrTable, "CHANGE_LOG", kChangeLogWord,
                                       static_cast<std::uint32_t>(value.size()), value.data());
         }
-        if (rc == DBIERR_NONE && FAutoIncField >= 0) {
+        if (rc == DBIERR_NONE && FAutoIncField >= 0 && !FHoldsDelta) {
             unsigned char value[4];
             putFixed32(value, FNextAutoInc);
             rc = writer->addAttribute(attrTable, "AUTOINCVALUE", kAutoIncWord, sizeof value, value);
@@ -161,7 +163,6 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
     auto order = defaultOrder();
     const bool byOrder = logEmpty && order && order->count() > 0;
     const std::uint32_t rowCount = byOrder ? order->count() : FNext - 1;
-    std::vector<unsigned char> scratch;
     for (std::uint32_t i = 0; i < rowCount && rc == DBIERR_NONE; ++i) {
         const std::uint32_t r = byOrder ? order->order[i] : i + 1;
         std::uint8_t status = FStore.status(r);
@@ -203,8 +204,9 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
                         n = static_cast<std::uint32_t>(f.iUnits1);
                     if (n > static_cast<std::uint32_t>(f.iFldLen - 2))
                         n = static_cast<std::uint32_t>(f.iFldLen - 2);
-                    scratch.assign(v + 2, v + 2 + n);
-                    rc = writer->putField(putValue, static_cast<std::int32_t>(n), scratch.data());
+                    // The bytes follow the stored length; an empty value is present all the
+                    // same, so the writer gets a pointer even for length 0 (null means null).
+                    rc = writer->putField(putValue, static_cast<std::int32_t>(n), v + 2);
                     break;
                 }
                 case fldBLOB: {

@@ -114,15 +114,21 @@ class XmlPacketReader::Parser {
     }
 
     // An attribute typed by the attribute table; a text that is no value of its type is passed
-    // over.
+    // over. A "string" value is UTF-8 and ends with a 0 byte, as the engine writes its own (an
+    // empty text is that byte alone), so that it is written again with the same bytes.
     DBResult addAttribute(std::vector<XmlPacketAttribute>& list, std::string name,
                           std::uint32_t typeWord, std::string_view raw) {
         XmlPacketAttribute a;
         bool isNull = false;
-        DBResult rc = parseXmlValue(raw, typeWord & ~kTypeInDelta, R.FSettings, XmlBcdShape{},
-                                    &a.value, &isNull);
+        DBResult rc = parseXmlValue(raw, typeWord & ~kTypeInDelta,
+                                    metadataTextSettings(R.FSettings), XmlBcdShape{}, &a.value,
+                                    &isNull);
         if (rc != DBIERR_NONE) return rc;
         if (isNull) return DBIERR_NONE;
+        if (typeClass(typeWord) == clsZString && typeIsVarying(typeWord) &&
+            !typeIsArray(typeWord)) {
+            a.value.push_back(0);
+        }
         a.name = std::move(name);
         a.typeWord = widenPrefix(typeWord, a.value.size());
         list.push_back(std::move(a));

@@ -23,7 +23,8 @@
 //   - PARAMS attributes and PARAM elements are the table's attributes (PARAM: Name and Value
 //     required, Type default "string", or "string.uni" with a code-page converter, Roundtrip sets
 //     bit 31); element attributes are typed by XmlAttributeNames.h; an attribute whose text is no
-//     value of its type is passed over;
+//     value of its type is passed over; a "string" attribute is delivered as UTF-8 with a
+//     terminating 0 byte, a "string.uni" one as UTF-16LE;
 //   - ROWDATA holds elements whose names begin with "ROW": RowState (0 when absent) and one
 //     attribute per column, named as the column's "attrname" (or "tagname"); a child element named
 //     like a column may carry the value as its text.
@@ -68,7 +69,8 @@ struct XmlFieldValue {
 class XmlPacketReader {
   public:
     // The table's narrow text (UTF-8 or code page 936); a non-zero code page is the code-page
-    // converter. Strings are delivered in the table's encoding, names in UTF-8.
+    // converter. String values of rows are delivered in the table's encoding, names and string
+    // attributes in UTF-8.
     void setTextEncoding(bool utf8, std::uint32_t codePage);
 
     // Reads a whole document. Columns and attributes are replaced by the document's; a document

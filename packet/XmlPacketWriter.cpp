@@ -283,7 +283,7 @@ DBResult XmlPacketWriter::addAttribute(std::uint32_t level, const char* name,
         valueLength -= conv->size();
     }
     std::string text;
-    rc = appendXmlValue(text, word, bytes, valueLength, FSettings);
+    rc = appendXmlValue(text, word, bytes, valueLength, metadataTextSettings(FSettings));
     if (rc != DBIERR_NONE) return rc;
 
     if (level == attrColumn) {

@@ -16,7 +16,9 @@
 //   </DATAPACKET>
 //
 // all after the prolog on one line, without indentation. Values are written as XmlValueText.h
-// describes; a null or unchanged column is left out of its ROW element.
+// describes; a null or unchanged column is left out of its ROW element, an empty value is an
+// empty attribute. String values of rows are text of the table's encoding; names and "string"
+// attribute values are UTF-8 text, converted to the document's encoding like names.
 //
 // Column names become the names of ROW attributes, so they are made fit for that: blank, "!",
 // "#", "$", "%", "(", ")", "*" and "?" become "_", and so does every other character an XML name

@@ -39,6 +39,13 @@ inline XmlTextForm narrowForm(const XmlTextSettings& s) {
     return s.utf8Table ? XmlTextForm::Utf8 : XmlTextForm::CodePage;
 }
 
+// The settings for metadata text: the values of "string" attributes are UTF-8, like names,
+// whatever the table's narrow values are.
+inline XmlTextSettings metadataTextSettings(XmlTextSettings s) {
+    s.utf8Table = true;
+    return s;
+}
+
 // Appends `text`, held in `from`, to a document as escaped attribute-value text.
 void appendXmlText(std::string& out, std::string_view text, XmlTextForm from,
                    const XmlTextSettings& settings);

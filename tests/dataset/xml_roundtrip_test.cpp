@@ -98,4 +98,30 @@ TEST_F(XmlRoundTrip, BinaryToXmlToBinaryKeepsColumnsValuesAndStatuses) {
     EXPECT_EQ(xmlAgain.Bytes(), xml.Bytes());
 }
 
+TEST(XmlRoundTripNames, LongFieldNameComesBackFromBothXmlForms) {
+    // 31 ASCII bytes, then CJK: the descriptor keeps the ASCII part and "FIELDNAME" the whole
+    // name, which both XML forms must carry as text.
+    const std::u16string name = u"station_name_with_a_long_prefix电台名称";
+    TClientDataSet ds(u"ClientDataSet1");
+    ds.FieldDefs().Add(name, ftInteger);
+    ds.CreateDataSet();
+    ASSERT_EQ(ds.Fields()[0]->FieldName(), name);
+    for (TDataPacketFormat format : {dfXML, dfXMLUTF8}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        TMemoryStream xml;
+        ds.SaveToStream(xml, format);
+        TClientDataSet fromXml(u"ClientDataSet1");
+        TMemoryStream xmlIn(xml.Bytes());
+        fromXml.LoadFromStream(xmlIn);
+        EXPECT_EQ(fromXml.Fields()[0]->FieldName(), name);
+        // and again from the binary packet of the table read from XML
+        TMemoryStream binary;
+        fromXml.SaveToStream(binary);
+        TClientDataSet fromBinary(u"ClientDataSet1");
+        TMemoryStream binaryIn(binary.Bytes());
+        fromBinary.LoadFromStream(binaryIn);
+        EXPECT_EQ(fromBinary.Fields()[0]->FieldName(), name);
+    }
+}
+
 }  // namespace

@@ -193,7 +193,7 @@ TEST(XmlReader, StructureIsReadLeniently) {
     EXPECT_EQ(table[0].typeWord, 0x00010002u);
     EXPECT_EQ(table[0].value, u16Value(2052));
     EXPECT_EQ(table[1].name, "OTHER");
-    EXPECT_EQ(table[1].value, hexBytes("D6 D0"));  // a string, in the table's code page
+    EXPECT_EQ(table[1].value, hexBytes("E4 B8 AD 00"));  // a string attribute: UTF-8 and its 0
     EXPECT_EQ(table[2].typeWord, 0x00490001u);
     ASSERT_EQ(reader.rowCount(), 2u);
     EXPECT_EQ(reader.fieldValue(0, 0).indicator, 1);  // "none" is no number
