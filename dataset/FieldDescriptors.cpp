@@ -243,8 +243,9 @@ struct Walk {
             // wide text.
             name.clear();
             for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-                name.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                     static_cast<unsigned char>(bytes[i + 1]) << 8));
+                name.push_back(
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8));
             return true;
         }
         bytes.resize(strnlen(bytes.data(), bytes.size()));

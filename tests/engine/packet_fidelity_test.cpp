@@ -54,24 +54,25 @@ std::string hexOf(const Bytes& b) {
 struct Case {
     const char* what;
     Bytes packet;
-    Bytes saved;          // empty: the packet itself
-    std::string cpBody;   // the code-page document after <FIELDS>
-    std::string u8Body;   // the UTF-8 document after <FIELDS>
-    Bytes afterXml;       // saved again after reading either document; empty: `saved`
+    Bytes saved;         // empty: the packet itself
+    std::string cpBody;  // the code-page document after <FIELDS>
+    std::string u8Body;  // the UTF-8 document after <FIELDS>
+    Bytes afterXml;      // saved again after reading either document; empty: `saved`
 };
 
-// Header of a packet with one column and `rows` rows, whose rows begin at `offset`.
-std::string header(const char* rows, const char* offset) {
-    return std::string("96 19 E0 BD 01 00 00 00 18 00 00 00"  // magic, version 1.0, header size
-                       "01 00") +                             // one column
-           rows + "03 00 00 00" +                             // PF_METADATA + PF_ROW_OFFSET
-           offset;
+// Header of a packet with one column: `rows` is its row count, `offset` where the rows begin.
+std::string header(const std::string& rows, const std::string& offset) {
+    const std::string fixed =
+        "96 19 E0 BD 01 00 00 00 18 00 00 00"  // magic, version 1.0, header size 24
+        "01 00";                               // one column
+    const std::string flags = "03 00 00 00";   // PF_METADATA + PF_ROW_OFFSET
+    return fixed + rows + flags + offset;
 }
 
 const Case kCases[] = {
     {"an empty bin.hex value",
      hexBytes(header("01 00 00 00", "30 00") +
-              "01 76 01 00 4B 00 00 00 01 00"  // "v": 0x004B0001 varying bytes, one attribute
+              "01 76 01 00 4B 00 00 00 01 00"        // "v": bin.hex (0x004B0001), one attribute
               "05 57 49 44 54 48 02 00 02 00 0A 00"  // WIDTH 10
               "00 00"                                // no table attributes
               "00 00"                                // row: status 0, nothing null
@@ -84,7 +85,7 @@ const Case kCases[] = {
      {}},
     {"an empty string.uni value",
      hexBytes(header("01 00 00 00", "30 00") +
-              "01 76 01 00 4A 00 00 00 01 00"  // "v": 0x004A0001 wide string, one attribute
+              "01 76 01 00 4A 00 00 00 01 00"        // "v": string.uni (0x004A0001), one attribute
               "05 57 49 44 54 48 02 00 02 00 0A 00"  // WIDTH 10
               "00 00"                                // no table attributes
               "00 00"                                // row: status 0, nothing null
@@ -97,11 +98,11 @@ const Case kCases[] = {
      {}},
     {"FIELDNAME in UTF-8",
      hexBytes(header("00 00 00 00", "3B 00") +
-              "01 78 04 00 01 00 00 00 01 00"     // "x": i4, one attribute
-              "09 46 49 45 4C 44 4E 41 4D 45"     // "FIELDNAME"
-              "02 00 49 80"                       // 0x80490002: string, 2-byte prefix, for deltas
-              "07 00 E7 94 B5 E5 8F B0 00"        // "电台" and its 0
-              "00 00"),                           // no table attributes
+              "01 78 04 00 01 00 00 00 01 00"  // "x": i4, one attribute
+              "09 46 49 45 4C 44 4E 41 4D 45"  // "FIELDNAME"
+              "02 00 49 80"                    // 0x80490002: string, 2-byte prefix, for deltas
+              "07 00 E7 94 B5 E5 8F B0 00"     // "电台" and its 0
+              "00 00"),                        // no table attributes
      {},
      "<FIELD attrname=\"x\" fieldtype=\"i4\">"
      "<PARAM Name=\"FIELDNAME\" Value=\"\xB5\xE7\xCC\xA8\" Roundtrip=\"True\"/></FIELD>"
@@ -158,12 +159,12 @@ const Case kCases[] = {
      {}},
     {"a delta table with a change log",
      hexBytes(header("01 00 00 00", "4F 00") +
-              "01 6E 04 00 01 00 00 00 00 00"   // "n": i4, no attributes
-              "02 00"                           // two table attributes
-              "05 44 45 4C 54 41"               // "DELTA"
-              "02 00 03 00 01 00"               // boolean, 2 bytes: true
-              "0A 43 48 41 4E 47 45 5F 4C 4F 47"  // "CHANGE_LOG"
-              "04 00 82 00 03 00 00 00"           // array of u32, 3 elements
+              "01 6E 04 00 01 00 00 00 00 00"        // "n": i4, no attributes
+              "02 00"                                // two table attributes
+              "05 44 45 4C 54 41"                    // "DELTA"
+              "02 00 03 00 01 00"                    // boolean, 2 bytes: true
+              "0A 43 48 41 4E 47 45 5F 4C 4F 47"     // "CHANGE_LOG"
+              "04 00 82 00 03 00 00 00"              // array of u32, 3 elements
               "01 00 00 00 00 00 00 00 04 00 00 00"  // record 1, no other, insert
               "04 00 07 00 00 00"),                  // row: inserted, nothing null, 7
      // Only the kept DELTA is written.
@@ -206,8 +207,7 @@ TEST(PacketFidelity, ForeignPacketsSurviveSaveAndBothXmlForms) {
             const Bytes xml = save(table, mode);
             EXPECT_EQ(textOf(xml), document(mode, mode == kUtf8Xml ? c.u8Body : c.cpBody));
             DSBASE again;
-            ASSERT_EQ(load(again, xml), DBIERR_NONE)
-                << textOf(xml);
+            ASSERT_EQ(load(again, xml), DBIERR_NONE) << textOf(xml);
             EXPECT_EQ(hexOf(save(again, 0)), hexOf(afterXml));
         }
     }
