@@ -12,8 +12,8 @@
 #include "Coding.h"
 #include "FieldConverters.h"
 #include "TypeWord.h"
-#include "XmlPacketReader.h"
-#include "XmlPacketWriter.h"
+#include "xml/XmlPacketReader.h"
+#include "xml/XmlPacketWriter.h"
 
 namespace {
 

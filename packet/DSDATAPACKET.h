@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "TDATAPACKET_WRITE.h"
-#include "XmlPacketWriter.h"
+#include "binary/TDATAPACKET_WRITE.h"
+#include "xml/XmlPacketWriter.h"
 
 class DSDATAPACKET final : public IDSWriter {
   public:

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "TDATAPACKET_READ.h"
-#include "XmlExtract.h"
+#include "binary/TDATAPACKET_READ.h"
+#include "xml/XmlExtract.h"
 
 class DSEXTRACT final : public IDSReader {
   public:

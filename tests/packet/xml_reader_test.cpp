@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "PacketTestUtil.h"
-#include "XmlPacketReader.h"
-#include "XmlPacketWriter.h"
+#include "xml/XmlPacketReader.h"
+#include "xml/XmlPacketWriter.h"
 
 namespace {
 

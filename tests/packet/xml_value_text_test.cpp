@@ -6,7 +6,7 @@
 #include <string>
 
 #include "PacketTestUtil.h"
-#include "XmlValueText.h"
+#include "xml/XmlValueText.h"
 
 namespace {
 

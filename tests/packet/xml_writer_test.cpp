@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "PacketTestUtil.h"
-#include "XmlPacketWriter.h"
 #include "platform/TempFolder.h"
+#include "xml/XmlPacketWriter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "XmlPacketReader.h"
+#include "xml/XmlPacketReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "TypeWord.h"
-#include "XmlAttributeNames.h"
-#include "XmlScanner.h"
+#include "xml/XmlAttributeNames.h"
+#include "xml/XmlScanner.h"
 
 namespace {
 
@@ -120,9 +120,9 @@ class XmlPacketReader::Parser {
                           std::uint32_t typeWord, std::string_view raw) {
         XmlPacketAttribute a;
         bool isNull = false;
-        DBResult rc = parseXmlValue(raw, typeWord & ~kTypeInDelta,
-                                    metadataTextSettings(R.FSettings), XmlBcdShape{}, &a.value,
-                                    &isNull);
+        DBResult rc =
+            parseXmlValue(raw, typeWord & ~kTypeInDelta, metadataTextSettings(R.FSettings),
+                          XmlBcdShape{}, &a.value, &isNull);
         if (rc != DBIERR_NONE) return rc;
         if (isNull) return DBIERR_NONE;
         if (typeClass(typeWord) == clsZString && typeIsVarying(typeWord) &&

@@ -1,4 +1,4 @@
-#include "TDATAPACKET_WRITE.h"
+#include "binary/TDATAPACKET_WRITE.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "TDATAPACKET_READ.h"
+#include "binary/TDATAPACKET_READ.h"
 
 #include <algorithm>
 #include <cstring>

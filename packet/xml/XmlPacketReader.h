@@ -45,8 +45,8 @@
 
 #include "DBResult.h"
 #include "PacketColumnDesc.h"
-#include "XmlText.h"
-#include "XmlValueText.h"
+#include "xml/XmlText.h"
+#include "xml/XmlValueText.h"
 
 struct XmlPacketAttribute {
     std::string name;  // UTF-8

@@ -4,7 +4,7 @@
 // order and with the results the binary reader gives.
 
 #include "IDSReader.h"
-#include "XmlPacketReader.h"
+#include "xml/XmlPacketReader.h"
 
 class XmlExtract final : public IDSReader {
   public:

@@ -1,4 +1,4 @@
-#include "XmlExtract.h"
+#include "xml/XmlExtract.h"
 
 #include <algorithm>
 #include <cstring>

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "DBResult.h"
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 // Appends the escaped text of a value of `typeWord` to `out`. `length` counts the value's bytes;
 // fixed-size classes need at least their size. Fails with errXmlFieldType for a type without XML

@@ -1,4 +1,4 @@
-#include "XmlValueText.h"
+#include "xml/XmlValueText.h"
 
 #include <algorithm>
 #include <charconv>

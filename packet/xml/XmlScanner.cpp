@@ -1,7 +1,7 @@
-#include "XmlScanner.h"
+#include "xml/XmlScanner.h"
 
-#include "XmlAttributeNames.h"
-#include "XmlText.h"
+#include "xml/XmlAttributeNames.h"
+#include "xml/XmlText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "XmlPacketWriter.h"
+#include "xml/XmlPacketWriter.h"
 
 #include <cstring>
 #include <memory>
@@ -7,8 +7,8 @@
 #include "FieldConverters.h"
 #include "PacketHeader.h"
 #include "TypeWord.h"
-#include "XmlAttributeNames.h"
-#include "XmlValueText.h"
+#include "xml/XmlAttributeNames.h"
+#include "xml/XmlValueText.h"
 
 namespace {
 

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "IDSWriter.h"
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 class XmlPacketWriter final : public IDSWriter {
   public:

@@ -1,4 +1,4 @@
-#include "XmlAttributeNames.h"
+#include "xml/XmlAttributeNames.h"
 
 #include "TypeWord.h"
 

@@ -1,4 +1,4 @@
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 #include <charconv>
