@@ -32,7 +32,7 @@ DBResult XmlExtract::openPacket(PacketBytes packet) {
     FOpen = true;
     FHeader.columnCount =
         static_cast<std::uint16_t>(std::min<std::size_t>(FReader.columns().size(), 0xFFFF));
-    FHeader.packetFlags = FReader.hasMetadata() ? PF_METADATA : 0;
+    FHeader.packetFlags = FReader.hasMetadata() ? std::uint32_t{PF_METADATA} : 0u;
     startRows();
     return DBIERR_NONE;
 }
