@@ -179,6 +179,20 @@ const Case kCases[] = {
      "<FIELD attrname=\"n\" fieldtype=\"i4\"/></FIELDS><PARAMS DELTA=\"TRUE\"/></METADATA>"
      "<ROWDATA><ROW RowState=\"4\" n=\"7\"/></ROWDATA>",
      {}},
+    {"a delta table with an auto-increment field",
+     hexBytes(header("00 00 00 00", "46 00") +
+              "01 6E 04 00 01 00 02 00 01 00"          // "n": i4, read-only, one attribute
+              "07 53 55 42 54 59 50 45"                // "SUBTYPE"
+              "02 00 49 00"                            // string, 2-byte prefix
+              "08 00 41 75 74 6F 69 6E 63 00"          // "Autoinc" and its 0
+              "01 00"                                  // one table attribute
+              "05 44 45 4C 54 41 02 00 03 00 01 00"),  // DELTA: boolean true
+     {},                                               // no AUTOINCVALUE
+     "<FIELD attrname=\"n\" fieldtype=\"i4\" readonly=\"true\" SUBTYPE=\"Autoinc\"/></FIELDS>"
+     "<PARAMS DELTA=\"TRUE\"/></METADATA><ROWDATA></ROWDATA>",
+     "<FIELD attrname=\"n\" fieldtype=\"i4\" readonly=\"true\" SUBTYPE=\"Autoinc\"/></FIELDS>"
+     "<PARAMS DELTA=\"TRUE\"/></METADATA><ROWDATA></ROWDATA>",
+     {}},
     {"an empty string attribute",
      hexBytes(header("00 00 00 00", "3F 00") +
               "01 73 01 00 49 00 00 00 02 00"        // "s": string, two attributes
