@@ -184,16 +184,16 @@ void TForm1::BitBtn1Click() {
     if (SpeedButton1->isChecked()) {
         // Modify the current station, texts as typed; the save sequence posts the edit.
         ClientDataSet1.Edit();
-        ClientDataSet1.FieldByName(u"电台名称")->SetAsString(textOf(LabeledEdit2));
-        ClientDataSet1.FieldByName(u"电台国家")->SetAsString(textOf(LabeledEdit4));
-        ClientDataSet1.FieldByName(u"电台地址")->SetAsString(textOf(LabeledEdit3));
+        ClientDataSet1.FieldByName(StationFieldName::Name)->SetAsString(textOf(LabeledEdit2));
+        ClientDataSet1.FieldByName(StationFieldName::Country)->SetAsString(textOf(LabeledEdit4));
+        ClientDataSet1.FieldByName(StationFieldName::Address)->SetAsString(textOf(LabeledEdit3));
         // With no item selected (the station's type matched neither item) its type is kept.
         if (stationTypeIndex >= 0)
-            ClientDataSet1.FieldByName(u"电台类型")->SetAsString(stationType);
-        ClientDataSet1.FieldByName(u"语言类型")->SetAsString(textOf(LabeledEdit5));
-        ClientDataSet1.FieldByName(u"视频类型")->SetAsString(videoType);
-        ClientDataSet1.FieldByName(u"收藏")->SetAsString(std::u16string());
-        ClientDataSet1.FieldByName(u"编码率")->SetAsString(textOf(LabeledEdit6));
+            ClientDataSet1.FieldByName(StationFieldName::StationType)->SetAsString(stationType);
+        ClientDataSet1.FieldByName(StationFieldName::Language)->SetAsString(textOf(LabeledEdit5));
+        ClientDataSet1.FieldByName(StationFieldName::VideoType)->SetAsString(videoType);
+        ClientDataSet1.FieldByName(StationFieldName::Favourite)->SetAsString(std::u16string());
+        ClientDataSet1.FieldByName(StationFieldName::BitRate)->SetAsString(textOf(LabeledEdit6));
     } else {
         // Nothing is written in this edit state; the append ends it without storing anything.
         ClientDataSet1.Edit();
@@ -242,19 +242,19 @@ void TForm1::LoadRecordIntoInputs() {
     };
     // Setting the text does not move the focus, so the address is shown as stored, from its
     // beginning (the scheme first) rather than scrolled to its end.
-    LabeledEdit3->setText(field(u"电台地址"));
+    LabeledEdit3->setText(field(StationFieldName::Address));
     LabeledEdit3->setCursorPosition(0);
-    const std::u16string stationType = field(u"电台类型").toStdU16String();
+    const std::u16string stationType = field(StationFieldName::StationType).toStdU16String();
     int selected = -1;
     for (int i = 0; i < RadioGroup1->Count() && selected < 0; ++i) {
         if (sameTextIgnoringCase(RadioGroup1->Item(i).toStdU16String(), stationType)) selected = i;
     }
     RadioGroup1->SetItemIndex(selected);
     BitBtn1->setText(QString::fromUtf16(kSaveModifyCaption));
-    LabeledEdit2->setText(field(u"电台名称"));
-    LabeledEdit5->setText(field(u"语言类型"));
-    LabeledEdit4->setText(field(u"电台国家"));
-    LabeledEdit6->setText(field(u"编码率"));
+    LabeledEdit2->setText(field(StationFieldName::Name));
+    LabeledEdit5->setText(field(StationFieldName::Language));
+    LabeledEdit4->setText(field(StationFieldName::Country));
+    LabeledEdit6->setText(field(StationFieldName::BitRate));
     for (TLabeledEdit* input : {LabeledEdit2, LabeledEdit4, LabeledEdit5, LabeledEdit6})
         input->setCursorPosition(0);
 }
@@ -409,7 +409,7 @@ void TForm1::LoadPreview(const std::u16string& fileName) {
         ListView1->clear();
         while (!ClientDataSet1.Eof()) {
             new QTreeWidgetItem(ListView1,
-                                {qText(ClientDataSet1.GetFieldValue(u"电台名称").ToText())});
+                                {qText(ClientDataSet1.GetFieldValue(StationFieldName::Name).ToText())});
             ClientDataSet1.Next();
         }
         ListView1->setUpdatesEnabled(true);

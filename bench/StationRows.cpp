@@ -4,24 +4,9 @@
 #include <stdexcept>
 
 #include "DSBASE.h"
+#include "StationSchema.h"
 
 namespace {
-struct FieldSpec {
-    const char16_t* name;
-    TFieldType type;
-    int size;
-};
-
-constexpr FieldSpec kStationFields[] = {
-    {u"电台名称", ftString, 20}, {u"电台国家", ftString, 10}, {u"电台类别", ftString, 20},
-    {u"编码率", ftString, 20},   {u"开始时间", ftTime, 0},    {u"结束时间", ftTime, 0},
-    {u"收藏", ftString, 5},      {u"语言类型", ftString, 20}, {u"电台地址", ftString, 100},
-    {u"计划类型", ftString, 10}, {u"完成动作", ftString, 10}, {u"周期", ftString, 10},
-    {u"间隔", ftInteger, 0},     {u"视频类型", ftString, 10}, {u"电台分组", ftString, 10},
-    {u"电台类型", ftString, 10}, {u"微博", ftString, 90},     {u"电台网址", ftString, 100},
-    {u"自定义1", ftString, 10},  {u"自定义2", ftString, 10},
-};
-
 // Common characters of station names; every one is a double-byte character of code page 936.
 constexpr char16_t kNameCharacters[] =
     u"中国国际广播电台之声音乐新闻经济交通文艺都市生活旅游体育财经故事戏曲"
@@ -42,8 +27,7 @@ const T& pick(const T (&items)[N], std::mt19937& random) {
 }  // namespace
 
 void addStationFields(TClientDataSet& dataSet) {
-    for (const FieldSpec& f : kStationFields)
-        dataSet.FieldDefs().Add(f.name, f.type, f.size, false);
+    defineStationFields(dataSet.FieldDefs());
 }
 
 StationRowPool::StationRowPool(std::size_t size, std::uint32_t seed) {
@@ -64,14 +48,17 @@ StationRowPool::StationRowPool(std::size_t size, std::uint32_t seed) {
             address += static_cast<char16_t>(kAddressCharacters[random() % 36]);
         address += u".m3u8";
 
-        std::vector<TVarRec> values(20, TVarRec::unicode(u""));
-        values[0] = TVarRec::unicode(name);
-        values[1] = TVarRec::unicode(pick(kCountries, random));
-        values[2] = TVarRec::unicode(u"用户自定义");
-        values[3] = TVarRec::unicode(pick(kBitRates, random));
-        values[7] = TVarRec::unicode(pick(kLanguages, random));
-        values[8] = TVarRec::unicode(address);
-        values[15] = TVarRec::unicode(pick(kKinds, random));
+        std::vector<TVarRec> values(kStationFieldCount, TVarRec::unicode(u""));
+        const auto set = [&values](std::u16string_view field, std::u16string value) {
+            values[static_cast<std::size_t>(stationFieldIndex(field))] = TVarRec::unicode(value);
+        };
+        set(StationFieldName::Name, name);
+        set(StationFieldName::Country, pick(kCountries, random));
+        set(StationFieldName::Category, u"用户自定义");
+        set(StationFieldName::BitRate, pick(kBitRates, random));
+        set(StationFieldName::Language, pick(kLanguages, random));
+        set(StationFieldName::Address, address);
+        set(StationFieldName::StationType, pick(kKinds, random));
         FRows.push_back(std::move(values));
     }
 }

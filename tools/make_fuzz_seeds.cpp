@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ClientDataSet.h"
+#include "StationSchema.h"
 #include "Streams.h"
 
 namespace {
@@ -37,39 +38,26 @@ const Bytes kWorkedExample = {
     0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00,
 };
 
-struct FieldDef {
-    const char16_t* name;
-    TFieldType type;
-    int size;
-};
-
-const FieldDef kStationFields[] = {
-    {u"电台名称", ftString, 20}, {u"电台国家", ftString, 10}, {u"电台类别", ftString, 20},
-    {u"编码率", ftString, 20},   {u"开始时间", ftTime, 0},    {u"结束时间", ftTime, 0},
-    {u"收藏", ftString, 5},      {u"语言类型", ftString, 20}, {u"电台地址", ftString, 100},
-    {u"计划类型", ftString, 10}, {u"完成动作", ftString, 10}, {u"周期", ftString, 10},
-    {u"间隔", ftInteger, 0},     {u"视频类型", ftString, 10}, {u"电台分组", ftString, 10},
-    {u"电台类型", ftString, 10}, {u"微博", ftString, 90},     {u"电台网址", ftString, 100},
-    {u"自定义1", ftString, 10},  {u"自定义2", ftString, 10},
-};
-
 void createStationTable(TClientDataSet& ds) {
-    for (const auto& f : kStationFields) ds.FieldDefs().Add(f.name, f.type, f.size, false);
+    defineStationFields(ds.FieldDefs());
     ds.CreateDataSet();
 }
 
 std::vector<TVarRec> station(const std::u16string& name, const std::u16string& address,
                              const std::u16string& start) {
-    std::vector<TVarRec> values(20, TVarRec::unicode(u""));
-    values[0] = TVarRec::unicode(name);
-    values[1] = TVarRec::unicode(u"中国");
-    values[2] = TVarRec::unicode(u"新闻");
-    values[3] = TVarRec::unicode(u"128kbps");
-    values[4] = TVarRec::unicode(start);
-    values[7] = TVarRec::unicode(u"汉语");
-    values[8] = TVarRec::unicode(address);
-    values[12] = TVarRec::unicode(u"30");
-    values[15] = TVarRec::unicode(u"电台");
+    std::vector<TVarRec> values(kStationFieldCount, TVarRec::unicode(u""));
+    const auto set = [&values](std::u16string_view field, const std::u16string& value) {
+        values[static_cast<std::size_t>(stationFieldIndex(field))] = TVarRec::unicode(value);
+    };
+    set(StationFieldName::Name, name);
+    set(StationFieldName::Country, u"中国");
+    set(StationFieldName::Category, u"新闻");
+    set(StationFieldName::BitRate, u"128kbps");
+    set(StationFieldName::StartTime, start);
+    set(StationFieldName::Language, u"汉语");
+    set(StationFieldName::Address, address);
+    set(StationFieldName::Interval, u"30");
+    set(StationFieldName::StationType, u"电台");
     return values;
 }
 

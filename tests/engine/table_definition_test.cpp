@@ -32,7 +32,7 @@ TEST(TableDefinition, StationTableLayoutMatchesTheRecordFormat) {
     const auto& columns = stationColumns();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         SCOPED_TRACE(columns[i].name);
-        EXPECT_STREQ(fields[i].szName, columns[i].name);
+        EXPECT_STREQ(fields[i].szName, columns[i].name.c_str());
         EXPECT_EQ(fields[i].iFldType, columns[i].type);
         const int expectedLen = columns[i].type == fldZSTRING ? columns[i].width + 1 : 4;
         EXPECT_EQ(fields[i].iFldLen, expectedLen);

@@ -1,5 +1,7 @@
 #include "StationInput.h"
 
+#include "StationSchema.h"
+
 namespace {
 
 char16_t asciiUpper(char16_t unit) {
@@ -40,31 +42,23 @@ std::u16string videoTypeText(int itemIndex) {
 }
 
 std::vector<TVarRec> appendedStationValues(const StationInputs& inputs) {
-    const std::u16string empty;
-    const std::u16string values[] = {
-        trimmedText(inputs.name),              // 电台名称
-        trimmedText(inputs.country),           // 电台国家
-        std::u16string(kUserDefinedCategory),  // 电台类别
-        trimmedText(inputs.bitRate),           // 编码率
-        empty,                                 // 开始时间
-        empty,                                 // 结束时间
-        empty,                                 // 收藏
-        trimmedText(inputs.language),          // 语言类型
-        trimmedText(inputs.address),           // 电台地址
-        empty,                                 // 计划类型
-        empty,                                 // 完成动作
-        empty,                                 // 周期
-        empty,                                 // 间隔
-        inputs.videoType,                      // 视频类型
-        empty,                                 // 电台分组
-        inputs.stationType,                    // 电台类型
-        empty,                                 // 微博
-        empty,                                 // 电台网址
-        empty,                                 // 自定义1
-        empty,                                 // 自定义2
+    // Every field empty, then the ones the entry page fills, placed by name so the order stays
+    // the schema's alone.
+    std::vector<std::u16string> values(kStationFieldCount);
+    const auto set = [&values](std::u16string_view field, std::u16string value) {
+        values[static_cast<std::size_t>(stationFieldIndex(field))] = std::move(value);
     };
+    set(StationFieldName::Name, trimmedText(inputs.name));
+    set(StationFieldName::Country, trimmedText(inputs.country));
+    set(StationFieldName::Category, std::u16string(kUserDefinedCategory));
+    set(StationFieldName::BitRate, trimmedText(inputs.bitRate));
+    set(StationFieldName::Language, trimmedText(inputs.language));
+    set(StationFieldName::Address, trimmedText(inputs.address));
+    set(StationFieldName::VideoType, inputs.videoType);
+    set(StationFieldName::StationType, inputs.stationType);
+
     std::vector<TVarRec> records;
-    records.reserve(std::size(values));
+    records.reserve(values.size());
     for (const std::u16string& value : values) records.push_back(TVarRec::unicode(value));
     return records;
 }
