@@ -1,15 +1,54 @@
-// Program entry: the application, the main window, the message loop.
+// Program entry: the command-line options, the application, the main window, the message loop.
 
 #include <QApplication>
+
+#include <cstdio>
+#include <cstring>
 
 #include "Artwork.h"
 #include "ChineseTranslations.h"
 #include "QtFolderBrowser.h"
 #include "QtMessageBoxService.h"
 #include "QtShellOpenService.h"
+#include "RovenaVersion.h"
 #include "Unit1.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: rovena [OPTION]... [FILE]...\n"
+    "Compile a list of internet radio and TV stations and write it out as a station file.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n"
+    "\n"
+    "Files named on the command line are accepted but not opened yet.\n"
+    "Qt's own options (such as -platform) are passed on to Qt.\n";
+
+// --help and --version, answered before any window system is asked for, so they work without
+// a display. Every other argument is left to Qt; an argument after "--" is never an option.
+// Answers the exit status when the program should stop here, or -1 to go on.
+int answerInformationOptions(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--") == 0) break;
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "--version") == 0) {
+            std::printf("rovena %s\n", ROVENA_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (const int status = answerInformationOptions(argc, argv); status >= 0) return status;
+
     QApplication application(argc, argv);
     application.setWindowIcon(programIcon());
     speakChinese(application);

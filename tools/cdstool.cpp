@@ -3,6 +3,7 @@
 //   cdstool dump FILE [--json]     what the datapacket holds, as the packet reader reads it
 //   cdstool convert IN OUT [--format binary|xml|xml-utf8]
 //   cdstool check FILE             whether the file loads, with its row and column counts
+//   cdstool --version, cdstool --help, cdstool COMMAND --help
 
 #include <iostream>
 #include <string>
@@ -10,10 +11,13 @@
 #include <CLI/CLI.hpp>
 
 #include "Commands.h"
+#include "RovenaVersion.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"cdstool: inspect, check and convert station files (datapackets)", "cdstool"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("cdstool ") + ROVENA_VERSION,
+                         "Print the version and exit");
 
     std::string dumpFile;
     bool dumpJson = false;
