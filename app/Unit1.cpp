@@ -34,8 +34,8 @@
 #include "Unicode.h"
 #include "WindowControls.h"
 #include "WindowMessages.h"
-#include "WorkingFiles.h"
 #include "WorkingFileRecovery.h"
+#include "WorkingFiles.h"
 
 bool SortAscending = false;
 
@@ -124,9 +124,8 @@ void TForm1::FormCreate() {
 bool TForm1::recoverLeftStations() {
     const LeftStations left = findLeftStations(workingFilePath());
     if (left.count == 0) return false;
-    MessageBoxRequest question = windowMessage(recoveryQuestion(left.count),
-                                               MessageBoxIcon::Question, MessageBoxButtons::YesNo,
-                                               false);
+    MessageBoxRequest question = windowMessage(
+        recoveryQuestion(left.count), MessageBoxIcon::Question, MessageBoxButtons::YesNo, false);
     question.defaultAnswer = MessageBoxAnswer::Yes;
     if (FMessageBoxes.show(question) != MessageBoxAnswer::Yes) return false;
     // The working file already holds these stations; the table opens on them as if they had
@@ -408,8 +407,8 @@ void TForm1::LoadPreview(const std::u16string& fileName) {
         ListView1->setUpdatesEnabled(false);
         ListView1->clear();
         while (!ClientDataSet1.Eof()) {
-            new QTreeWidgetItem(ListView1,
-                                {qText(ClientDataSet1.GetFieldValue(StationFieldName::Name).ToText())});
+            new QTreeWidgetItem(
+                ListView1, {qText(ClientDataSet1.GetFieldValue(StationFieldName::Name).ToText())});
             ClientDataSet1.Next();
         }
         ListView1->setUpdatesEnabled(true);
@@ -515,8 +514,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 bool TForm1::confirmLeaving() {
     bool stationsWouldBeLost = false;
     FErrorDisplay.run([this, &stationsWouldBeLost] {
-        stationsWouldBeLost = FStationsChanged && ClientDataSet1.Active() &&
-                              ClientDataSet1.RecordCount() > 0;
+        stationsWouldBeLost =
+            FStationsChanged && ClientDataSet1.Active() && ClientDataSet1.RecordCount() > 0;
     });
     if (!stationsWouldBeLost) return true;
     MessageBoxRequest question =

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "AtomicFileWriter.h"
 #include "Component.h"
 #include "DBTypes.h"
 #include "Exceptions.h"
@@ -104,6 +105,9 @@ class TClientDataSet : public TComponent {
     void LoadFromFile(const std::u16string& fileName = {});
     void LoadFromStream(TStream& stream);
     const std::u16string& FileName() const { return FFileName; }
+    // The system calls SaveToFile writes through; tests replace them to make a save fail
+    // (a full disk, a read-only file system).
+    void SetFileWriteCalls(FileWriteCalls calls) { FFileWriteCalls = std::move(calls); }
     // The kept packet, while the dataset is closed.
     const PacketBytes& SavedPacket() const { return FSavedPacket; }
 
@@ -211,6 +215,7 @@ class TClientDataSet : public TComponent {
     bool FEOF = true;
     bool FOpeningFile = false;
     std::u16string FFileName;
+    FileWriteCalls FFileWriteCalls = FileWriteCalls::system();
     std::uint8_t FDSOptions = 0;
     bool FReadOnly = false;
 

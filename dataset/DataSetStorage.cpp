@@ -32,7 +32,8 @@ bool hasXmlExtension(const std::u16string& name) {
 // A stream onto a file that replaces its target atomically when committed.
 class TSafeFileStream : public TStream {
   public:
-    explicit TSafeFileStream(std::u16string path) : FPath(std::move(path)) {}
+    TSafeFileStream(std::u16string path, FileWriteCalls calls)
+        : FPath(std::move(path)), FWriter(std::move(calls)) {}
 
     FileResult open() { return FWriter.open(FPath); }
     std::size_t Read(void*, std::size_t) override { return 0; }
@@ -141,7 +142,7 @@ void TClientDataSet::SaveToFile(const std::u16string& fileName, TDataPacketForma
     // is then replaced atomically.
     TMemoryStream packet;
     SaveToStream(packet, format);
-    TSafeFileStream file(name);
+    TSafeFileStream file(name, FFileWriteCalls);
     FileResult opened = file.open();
     if (!opened)
         throw EFCreateError(formatMessage(u"Cannot create file \"%s\". %s",

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <cerrno>
 
 #include "StationSchema.h"
 #include "WindowTestSupport.h"
@@ -296,6 +298,56 @@ TEST_F(EntryPageTest, StationTypeGroupIsOneTabStopChosenWithArrows) {
     QTest::keyClick(tv, Qt::Key_Left);
     EXPECT_EQ(form->RadioGroup1->ItemIndex(), 0);
     EXPECT_EQ(QApplication::focusWidget(), radio);
+}
+
+// A save the file system refuses (a full disk, a read-only file system) is shown once, naming
+// the working file and the cause; the station stays in the table and the working file keeps the
+// stations it had, and the next save that succeeds writes them all.
+TEST_F(EntryPageTest, AFailedSaveShowsOneErrorAndKeepsTheStation) {
+    struct Case {
+        const char* label;
+        bool failWrite;  // else the rename fails
+        int error;
+        const char16_t* reason;
+    };
+    const Case cases[] = {
+        {"disk full", true, ENOSPC, u"磁盘空间不足"},
+        {"read-only file system", false, EROFS, u"文件系统是只读的"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        startWindow({MessageBoxAnswer::No});
+        showWindow();
+        addStations({u"One"});
+        FileWriteCalls failing = FileWriteCalls::system();
+        if (c.failWrite) {
+            failing.FWrite = [&c](int, const void*, std::size_t) -> ssize_t {
+                errno = c.error;
+                return -1;
+            };
+        } else {
+            failing.FRename = [&c](const char*, const char*) {
+                errno = c.error;
+                return -1;
+            };
+        }
+        form->ClientDataSet1.SetFileWriteCalls(failing);
+        boxes.clear();
+        fillInputs({u"Two", u"http://radio.example/2", u"", u"", u"", false});
+        form->BitBtn1->click();
+
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        const MessageBoxRequest& box = boxes.boxes().front();
+        EXPECT_EQ(box.icon, MessageBoxIcon::Error);
+        EXPECT_NE(box.text.find(workingFilePath()), std::u16string::npos) << utf8(box.text);
+        EXPECT_NE(box.text.find(c.reason), std::u16string::npos) << utf8(box.text);
+        EXPECT_EQ(form->ClientDataSet1.RecordCount(), 2);
+        EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One"}));
+
+        form->ClientDataSet1.SetFileWriteCalls(FileWriteCalls::system());
+        addStations({u"Three"});
+        EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"One", u"Two", u"Three"}));
+    }
 }
 
 TEST_F(EntryPageTest, ClearEmptiesTheInputsOnly) {

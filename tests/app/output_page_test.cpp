@@ -147,7 +147,8 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
 TEST_F(OutputPageTest, GenerateWithoutAFolderAsksForOneFirst) {
     form->StatusBar1->SetPanelText(1, QString());
     generate(QStringLiteral("stations"));
-    EXPECT_EQ(folders.instructions(), (std::vector<std::u16string>{u"请选择预生成cds文件的保存目录:"}));
+    EXPECT_EQ(folders.instructions(),
+              (std::vector<std::u16string>{u"请选择预生成cds文件的保存目录:"}));
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_TRUE(workingFileExists());
     EXPECT_TRUE(form->StatusBar1->PanelText(1).isEmpty());

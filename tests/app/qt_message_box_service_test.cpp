@@ -89,7 +89,8 @@ TEST(QtMessageBoxService, ButtonsReadInChineseAndTheDefaultIsTheRequested) {
             };
             for (QAbstractButton* button : box.buttons()) texts << plain(button->text());
             for (const char* text : c.texts)
-                EXPECT_TRUE(texts.contains(QString::fromUtf8(text))) << texts.join(u',').toStdString();
+                EXPECT_TRUE(texts.contains(QString::fromUtf8(text)))
+                    << texts.join(u',').toStdString();
             ASSERT_NE(box.defaultButton(), nullptr);
             EXPECT_EQ(plain(box.defaultButton()->text()), QString::fromUtf8(c.defaultText));
             // Enter presses the default button.

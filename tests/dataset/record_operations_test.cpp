@@ -214,8 +214,9 @@ TEST_F(RecordOperations, FailedRecNoWriteStaysOnTheCurrentRecord) {
         void (TClientDataSet::*step)();
         const char* after;
     };
-    for (const Case& c : {Case{9, &TClientDataSet::Next, "C"}, Case{9, &TClientDataSet::Prior, "A"},
-                          Case{0, &TClientDataSet::Next, "C"}, Case{-3, &TClientDataSet::Prior, "A"}}) {
+    for (const Case& c :
+         {Case{9, &TClientDataSet::Next, "C"}, Case{9, &TClientDataSet::Prior, "A"},
+          Case{0, &TClientDataSet::Next, "C"}, Case{-3, &TClientDataSet::Prior, "A"}}) {
         SCOPED_TRACE(c.target);
         ds.SetRecNo(2);
         EXPECT_NE(errorOf([&] { ds.SetRecNo(c.target); }), "<no exception>");
