@@ -1,0 +1,69 @@
+#include "interchange/TextDecoding.h"
+
+#include "packet/xml/XmlText.h"
+#include "platform/CodePage.h"
+#include "platform/Unicode.h"
+
+namespace {
+
+bool startsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+// UTF-16 code units from byte pairs; an odd last byte becomes U+FFFD. Unpaired surrogates are
+// left for the UTF-8 conversion, which replaces them.
+std::string utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2 + 1);
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        units.push_back(
+            static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
+    }
+    if (i < bytes.size()) units.push_back(u'\uFFFD');
+    return utf16ToUtf8(units);
+}
+
+}  // namespace
+
+DecodedText decodePlaylistText(std::string_view bytes) {
+    DecodedText decoded;
+    if (startsWith(bytes, "\xEF\xBB\xBF")) {
+        const std::string_view body = bytes.substr(3);
+        decoded.encoding = TextEncoding::Utf8WithBom;
+        // A mark promises UTF-8; bytes that break the promise still become replacement
+        // characters rather than code page 936 text.
+        decoded.utf8 = isWellFormedUtf8(body) ? std::string(body) : utf16ToUtf8(utf8ToUtf16(body));
+    } else if (startsWith(bytes, "\xFF\xFE")) {
+        decoded.encoding = TextEncoding::Utf16LittleEndian;
+        decoded.utf8 = utf16BytesToUtf8(bytes.substr(2), false);
+    } else if (startsWith(bytes, "\xFE\xFF")) {
+        decoded.encoding = TextEncoding::Utf16BigEndian;
+        decoded.utf8 = utf16BytesToUtf8(bytes.substr(2), true);
+    } else if (isWellFormedUtf8(bytes)) {
+        decoded.encoding = TextEncoding::Utf8;
+        decoded.utf8 = std::string(bytes);
+    } else {
+        decoded.encoding = TextEncoding::CodePage936;
+        decoded.utf8 = utf16ToUtf8(ansiToUnicode(bytes));
+    }
+    return decoded;
+}
+
+std::string_view textEncodingName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Utf8:
+            return "UTF-8";
+        case TextEncoding::Utf8WithBom:
+            return "UTF-8 with BOM";
+        case TextEncoding::Utf16LittleEndian:
+            return "UTF-16LE";
+        case TextEncoding::Utf16BigEndian:
+            return "UTF-16BE";
+        case TextEncoding::CodePage936:
+            return "GBK";
+    }
+    return "UTF-8";
+}
