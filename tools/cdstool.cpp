@@ -3,6 +3,8 @@
 //   cdstool dump FILE [--json]     what the datapacket holds, as the packet reader reads it
 //   cdstool convert IN OUT [--format binary|xml|xml-utf8]
 //   cdstool check FILE             whether the file loads, with its row and column counts
+//   cdstool import IN... -o OUT.cds [--format m3u|pls|xspf|csv|json] [--json]
+//   cdstool export IN.cds -o OUT [--format m3u|pls|xspf|csv|json]
 //   cdstool --version, cdstool --help, cdstool COMMAND --help
 
 #include <iostream>
@@ -11,6 +13,7 @@
 #include <CLI/CLI.hpp>
 
 #include "Commands.h"
+#include "InterchangeCommands.h"
 #include "RovenaVersion.h"
 
 int main(int argc, char** argv) {
@@ -42,7 +45,41 @@ int main(int argc, char** argv) {
         "check", "Say whether a file is a valid datapacket and how many rows and columns it holds");
     check->add_option("FILE", checkFile, "the datapacket file")->required();
 
+    const auto listFormats = CLI::IsMember({"m3u", "m3u8", "pls", "xspf", "csv", "json"});
+    ImportOptions importOptions;
+    std::string importFormat;
+    CLI::App* importCommand = app.add_subcommand(
+        "import", "Make a station file of M3U/M3U8, PLS, XSPF, CSV or JSON station lists");
+    importCommand->add_option("IN", importOptions.inputs, "the lists to import")->required();
+    importCommand->add_option("-o,--output", importOptions.output, "the station file to write")
+        ->required();
+    importCommand
+        ->add_option("--format", importFormat,
+                     "m3u, pls, xspf, csv or json; without it each list's name and content decide")
+        ->check(listFormats);
+    importCommand->add_flag("--json", importOptions.json, "print the import report as JSON");
+
+    std::string exportInput, exportOutput, exportFormat;
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Write the stations of a station file as a playlist");
+    exportCommand->add_option("IN", exportInput, "the station file")->required();
+    exportCommand->add_option("-o,--output", exportOutput, "the playlist to write")->required();
+    exportCommand
+        ->add_option("--format", exportFormat,
+                     "m3u, pls, xspf, csv or json; without it OUT's extension decides")
+        ->check(listFormats);
+
     CLI11_PARSE(app, argc, argv);
+
+    if (*importCommand) {
+        if (!importFormat.empty()) importOptions.format = playlistFormatNamed(importFormat);
+        return runImport(importOptions, std::cout, std::cerr);
+    }
+    if (*exportCommand) {
+        const auto format =
+            exportFormat.empty() ? std::nullopt : playlistFormatNamed(exportFormat);
+        return runExport(exportInput, exportOutput, format, std::cout, std::cerr);
+    }
 
     if (*dump) return runDump(dumpFile, dumpJson, std::cout, std::cerr);
     if (*convert) {
