@@ -10,10 +10,9 @@
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/EntryToStation.h"
 #include "interchange/PlaylistReader.h"
-#include "interchange/PlaylistWriters.h"
+#include "interchange/StationListExport.h"
 #include "interchange/StationTable.h"
 #include "platform/AppPaths.h"
-#include "platform/AtomicFileWriter.h"
 #include "platform/Unicode.h"
 
 namespace {
@@ -179,13 +178,8 @@ int runExport(const std::string& input, const std::string& output,
         })) {
         return kExitFailure;
     }
-    std::vector<StationEntry> entries;
-    entries.reserve(stations.size());
-    for (const StationValues& station : stations) entries.push_back(entryFromStation(station));
-    const std::string text = writePlaylist(*chosen, entries);
     const std::u16string name = utf8ToUtf16(output);
-    const FileResult written = writeFileAtomically(
-        name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const FileResult written = exportStationList(name, *chosen, stations);
     if (!written) {
         err << kProgram
             << utf8(formatMessage(u"Cannot create file \"%s\". %s",
@@ -193,6 +187,6 @@ int runExport(const std::string& input, const std::string& output,
             << '\n';
         return kExitFailure;
     }
-    out << output << ": " << formatDescription(*chosen) << ", " << entries.size() << " stations\n";
+    out << output << ": " << formatDescription(*chosen) << ", " << stations.size() << " stations\n";
     return 0;
 }

@@ -2,12 +2,14 @@
 // format carries, and CSV and JSON carry them all. Run over a binary and an XML station file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "InterchangeTestSupport.h"
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/PlaylistReader.h"
 #include "interchange/PlaylistWriters.h"
+#include "interchange/StationListExport.h"
 #include "interchange/StationTable.h"
 #include "platform/TempFolder.h"
 
@@ -118,9 +120,7 @@ TEST_P(RoundTrip, ExportThenImportGivesTheSameStations) {
 
     for (PlaylistFormat format : kPlaylistFormats) {
         SCOPED_TRACE(std::string(playlistFormatName(format)));
-        std::vector<StationEntry> exported;
-        for (const StationValues& s : original) exported.push_back(entryFromStation(s));
-        const std::string text = writePlaylist(format, exported);
+        const std::string text = stationListText(format, original);
         const std::vector<std::uint8_t> bytes(text.begin(), text.end());
         const PlaylistReading reading =
             readPlaylist(bytes, u"list" + utf8ToUtf16(std::string(playlistFileExtension(format))));
@@ -133,8 +133,8 @@ TEST_P(RoundTrip, ExportThenImportGivesTheSameStations) {
 
         // What the format carries comes back; the rest is what an entry without it gets.
         std::vector<StationValues> expected;
-        for (const StationEntry& e : exported) {
-            expected.push_back(entryToStation(carriedPart(e, format)).values);
+        for (const StationValues& s : original) {
+            expected.push_back(entryToStation(carriedPart(entryFromStation(s), format)).values);
         }
         EXPECT_EQ(texts(imported.stations), texts(expected));
 
@@ -168,6 +168,22 @@ TEST(StationTable, ReadsATableWhoseColumnsAreAnotherOrderOrASubset) {
     EXPECT_EQ(u8(stationValue(stations[1], StationFieldName::Address)), "http://b.example/");
     EXPECT_EQ(u8(stationValue(stations[1], StationFieldName::Country)), "");
     EXPECT_EQ(table.RecNo(), 2);
+}
+
+TEST(StationListExport, ReplacesTheFileOrLeavesItAsItWas) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.valid());
+    writeText(folder.file("list.pls"), "old list");
+    StationValues station = entryToStation(sampleEntries()[0]).values;
+    ASSERT_TRUE(exportStationList(folder.file16("list.pls"), PlaylistFormat::Pls, {&station, 1}));
+    EXPECT_EQ(readText(folder.file("list.pls")),
+              "[playlist]\nFile1=http://ngcdn001.cnr.cn/live/zgzs/index.m3u8\nTitle1=中国之声\n"
+              "Length1=-1\nNumberOfEntries=1\nVersion=2\n");
+    EXPECT_FALSE(
+        exportStationList(folder.file16("missing/list.pls"), PlaylistFormat::Pls, {&station, 1}));
+    ASSERT_EQ(::mkdir(folder.file("list.csv").c_str(), 0755), 0);
+    EXPECT_FALSE(exportStationList(folder.file16("list.csv"), PlaylistFormat::Csv, {&station, 1}));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"list.csv", "list.pls"}));
 }
 
 }  // namespace
