@@ -30,7 +30,7 @@ check_programs() {
     out="$("${run[@]}" "$bin/rovena" --help)" || fail "rovena --help failed"
     grep -q '^Usage: rovena ' <<<"$out" || fail "rovena --help shows no usage: $out"
     out="$("${run[@]}" "$bin/cdstool" --help)" || fail "cdstool --help failed"
-    for command in dump convert check; do
+    for command in dump convert check import export; do
         grep -q "^  $command " <<<"$out" || fail "cdstool --help does not list $command: $out"
         "${run[@]}" "$bin/cdstool" "$command" --help | grep -q "^Usage: cdstool $command " ||
             fail "cdstool $command --help shows no usage"
