@@ -11,6 +11,14 @@
 namespace {
 
 std::size_t fieldIndex(std::u16string_view field) {
+    // The StationFieldName constants are the schema's own names: their characters are found by
+    // address before any text is compared.
+    const auto& schema = stationSchema();
+    for (std::size_t i = 0; i < schema.size(); ++i) {
+        if (schema[i].name.data() == field.data() && schema[i].name.size() == field.size()) {
+            return i;
+        }
+    }
     return static_cast<std::size_t>(stationFieldIndex(field));
 }
 
@@ -25,16 +33,13 @@ bool isAscii(std::u16string_view text) {
     return true;
 }
 
-// The bytes a text takes in code page 936 (what a text field stores of it).
-std::string ansiBytes(std::u16string_view text) {
-    if (isAscii(text)) return std::string(text.begin(), text.end());
-    return unicodeToAnsi(text);
-}
-
 // True when a text field of `size` bytes keeps the whole text: it fits, and it holds no NUL
 // (the field keeps the text up to its first NUL).
 bool fitsField(std::u16string_view text, std::size_t size) {
     if (text.find(u'\0') != std::u16string_view::npos) return false;
+    // No code unit takes more than two bytes in code page 936 (a surrogate pair takes one, "?"),
+    // so a short text fits without being converted.
+    if (text.size() * 2 <= size) return true;
     if (isAscii(text)) return text.size() <= size;
     return unicodeToAnsi(text).size() <= size;
 }
@@ -58,7 +63,8 @@ SkipReason addressFault(std::u16string_view address) {
         !representableInCodePage(address)) {
         return SkipReason::InvalidAddress;
     }
-    if (ansiBytes(address).size() > fieldSize(StationFieldName::Address)) {
+    const std::size_t bytes = isAscii(address) ? address.size() : unicodeToAnsi(address).size();
+    if (bytes > fieldSize(StationFieldName::Address)) {
         return SkipReason::AddressTooLong;
     }
     return SkipReason::None;
@@ -67,12 +73,15 @@ SkipReason addressFault(std::u16string_view address) {
 // A value as one line: each run of line breaks, tabs and other control characters inside it
 // becomes one blank (an input line of the entry page could hold none of them).
 std::u16string singleLine(std::u16string_view text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && text[first] <= u' ') ++first;
+    while (last > first && text[last - 1] <= u' ') --last;
     std::u16string out;
-    out.reserve(text.size());
-    for (char16_t c : trimmedText(text)) {
-        if (c >= 0x20) {
-            out.push_back(c);
-        } else if (out.empty() || out.back() != u' ') {
+    out.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) {
+        if (text[i] >= 0x20) {
+            out.push_back(text[i]);
+        } else if (out.back() != u' ') {  // never first: the text is trimmed
             out.push_back(u' ');
         }
     }
@@ -142,32 +151,35 @@ std::u16string addressHost(std::u16string_view address) {
 
 EntryConversion entryToStation(const StationEntry& entry) {
     EntryConversion result;
-    StationInputs inputs;
-    inputs.address = trimmedText(entry.address);
-    result.skip = addressFault(inputs.address);
+    std::u16string address = trimmedText(entry.address);
+    result.skip = addressFault(address);
     if (result.skip != SkipReason::None) return result;
 
-    inputs.name = singleLine(entry.name);
-    if (inputs.name.empty()) inputs.name = addressHost(inputs.address);
-    inputs.country = countryOf(entry);
-    inputs.language = singleLine(entry.language);
-    inputs.bitRate = singleLine(entry.bitRate);
-    inputs.stationType =
-        std::u16string(entry.television ? kTvStationCaption : kRadioStationCaption);
-    inputs.videoType = videoTypeText(entry.television ? 1 : 0);
-    result.nameCut = !fitsField(inputs.name, fieldSize(StationFieldName::Name));
+    std::u16string name = singleLine(entry.name);
+    if (name.empty()) name = addressHost(address);
+    result.nameCut = !fitsField(name, fieldSize(StationFieldName::Name));
 
-    // The values a typed station is appended with, then what a list adds to them.
-    const std::vector<TVarRec> typed = appendedStationValues(inputs);
-    for (std::size_t i = 0; i < kStationFieldCount; ++i) result.values[i] = typed[i].VUnicode;
+    // The values a typed station is appended with (appendedStationValues: the inputs trimmed,
+    // the category, the two station-type texts), set here directly because a list brings
+    // thousands of them; then what a list adds.
+    StationValues& v = result.values;
+    stationValue(v, StationFieldName::Name) = std::move(name);
+    stationValue(v, StationFieldName::Country) = countryOf(entry);
+    stationValue(v, StationFieldName::Category) = kUserDefinedCategory;
+    stationValue(v, StationFieldName::BitRate) = singleLine(entry.bitRate);
+    stationValue(v, StationFieldName::Language) = singleLine(entry.language);
+    stationValue(v, StationFieldName::Address) = std::move(address);
+    stationValue(v, StationFieldName::VideoType) = videoTypeText(entry.television ? 1 : 0);
+    stationValue(v, StationFieldName::StationType) =
+        entry.television ? kTvStationCaption : kRadioStationCaption;
 
     std::u16string homepage = singleLine(entry.homepage);
     if (!fitsField(homepage, fieldSize(StationFieldName::WebSite))) {
         result.homepageDropped = true;
         homepage.clear();
     }
-    stationValue(result.values, StationFieldName::WebSite) = std::move(homepage);
-    stationValue(result.values, StationFieldName::Group) = groupOf(entry);
+    stationValue(v, StationFieldName::WebSite) = std::move(homepage);
+    stationValue(v, StationFieldName::Group) = groupOf(entry);
     return result;
 }
 
@@ -189,6 +201,7 @@ ImportedStations importStations(std::span<const StationEntry> entries,
     ImportedStations result;
     ImportReport& report = result.report;
     report.entries = entries.size();
+    result.stations.reserve(entries.size());
     for (const StationEntry& entry : entries) {
         EntryConversion converted = entryToStation(entry);
         if (converted.skip == SkipReason::None &&

@@ -98,6 +98,31 @@ TEST(EntryToStation, AStationGetsTheTypedValuesAndWhatTheListAdds) {
     EXPECT_TRUE(isTelevisionStation(tv));
 }
 
+TEST(EntryToStation, TheValuesAreThoseOfATypedStationWithTheSameInputs) {
+    for (bool television : {false, true}) {
+        StationEntry e;
+        e.name = u" Name ";
+        e.address = u" http://a.example/ ";
+        e.country = u"\tCN";
+        e.language = u"汉语 ";
+        e.bitRate = u"64k";
+        e.television = television;
+        StationInputs inputs{e.name,
+                             e.address,
+                             e.country,
+                             e.language,
+                             e.bitRate,
+                             std::u16string(television ? u"电视台" : u"普通电台"),
+                             videoTypeText(television ? 1 : 0)};
+        const std::vector<TVarRec> typed = appendedStationValues(inputs);
+        const StationValues imported = entryToStation(e).values;
+        for (std::size_t i = 0; i < kStationFieldCount; ++i) {
+            EXPECT_EQ(u8(imported[i]), u8(typed[i].VUnicode))
+                << u8(std::u16string(stationSchema()[i].name));
+        }
+    }
+}
+
 TEST(EntryToStation, NamesLongerThanTheFieldAreCountedAndStoredAsATypedName) {
     struct Case {
         std::u16string name;

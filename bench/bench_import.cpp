@@ -1,0 +1,206 @@
+// Importing a 100 000-entry M3U playlist into the station table, against loading a station file
+// that holds the same stations, both measured in this run.
+//
+//  - import_m3u: the file read and decoded, its entries parsed, made stations by the typed
+//    station's rules with the duplicate test, appended to a new open station table with
+//    AppendRecord, and the change log merged (what the window does before its save sequence).
+//  - load_station_file: LoadFromFile of the station file the same import wrote.
+//  - The parts of the import on their own, for where the time goes: reading and parsing the
+//    playlist, the entry rules, and the appends.
+// Goal: import_m3u within 3 times load_station_file.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "BenchSummary.h"
+#include "ClientDataSet.h"
+#include "StationRows.h"
+#include "Unicode.h"
+#include "interchange/DuplicateAddressIndex.h"
+#include "interchange/EntryToStation.h"
+#include "interchange/PlaylistReader.h"
+#include "interchange/PlaylistWriters.h"
+#include "interchange/StationTable.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+constexpr std::size_t kEntries = 100'000;
+
+struct Prepared {
+    fs::path folder;
+    std::u16string playlist;     // the M3U file
+    std::u16string stationFile;  // the same stations as a station file
+    std::size_t playlistBytes = 0;
+};
+
+std::unique_ptr<TClientDataSet> newStationTable() {
+    auto table = std::make_unique<TClientDataSet>(u"ClientDataSet1");
+    addStationFields(*table);
+    table->CreateDataSet();
+    return table;
+}
+
+// The playlist: one distinct station per entry, written by the M3U writer from realistic rows
+// (Chinese names, addresses of 40 to 60 bytes, country, language, group), and the station file
+// the import of it gives.
+Prepared& prepared() {
+    static Prepared p;
+    if (!p.playlist.empty()) return p;
+    p.folder = fs::temp_directory_path() / ("rovena-bench-import-" + std::to_string(::getpid()));
+    fs::create_directories(p.folder);
+
+    const StationRowPool pool(kEntries, 936);
+    std::vector<StationEntry> entries;
+    entries.reserve(kEntries);
+    for (std::size_t i = 0; i < kEntries; ++i) {
+        StationValues values;
+        const std::vector<TVarRec>& row = pool.row(i);
+        for (std::size_t f = 0; f < kStationFieldCount; ++f) values[f] = row[f].VUnicode;
+        StationEntry entry = entryFromStation(values);
+        entry.group = i % 3 == 0 ? u"新闻" : u"音乐";
+        entries.push_back(std::move(entry));
+    }
+    const std::string text = writeM3u(entries);
+    p.playlistBytes = text.size();
+    const fs::path playlist = p.folder / "stations.m3u8";
+    std::ofstream(playlist, std::ios::binary) << text;
+    p.playlist = utf8ToUtf16(playlist.string());
+
+    PlaylistReading reading;
+    readPlaylistFile(p.playlist, std::nullopt, &reading);
+    DuplicateAddressIndex addresses;
+    const ImportedStations imported = importStations(reading.entries, addresses);
+    if (imported.report.imported != kEntries) throw std::runtime_error("entries were skipped");
+    auto table = newStationTable();
+    appendStations(*table, imported.stations);
+    table->MergeChangeLog();
+    p.stationFile = utf8ToUtf16((p.folder / "stations.cds").string());
+    table->SaveToFile(p.stationFile);
+    return p;
+}
+
+void importM3uBench(benchmark::State& state) {
+    const Prepared& p = prepared();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto table = newStationTable();
+        state.ResumeTiming();
+
+        PlaylistReading reading;
+        readPlaylistFile(p.playlist, std::nullopt, &reading);
+        DuplicateAddressIndex addresses;
+        addresses.addTable(*table);
+        const ImportedStations imported = importStations(reading.entries, addresses);
+        appendStations(*table, imported.stations);
+        table->MergeChangeLog();
+
+        state.PauseTiming();
+        if (static_cast<std::size_t>(table->RecordCount()) != kEntries)
+            state.SkipWithError("wrong record count");
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = static_cast<double>(kEntries);
+}
+
+void loadStationFileBench(benchmark::State& state) {
+    const Prepared& p = prepared();
+    for (auto _ : state) {
+        auto table = std::make_unique<TClientDataSet>(u"ClientDataSet1");
+        table->LoadFromFile(p.stationFile);
+        state.PauseTiming();
+        if (static_cast<std::size_t>(table->RecordCount()) != kEntries)
+            state.SkipWithError("wrong record count");
+        table.reset();
+        state.ResumeTiming();
+    }
+}
+
+void readPlaylistBench(benchmark::State& state) {
+    const Prepared& p = prepared();
+    for (auto _ : state) {
+        PlaylistReading reading;
+        readPlaylistFile(p.playlist, std::nullopt, &reading);
+        benchmark::DoNotOptimize(reading.entries.data());
+    }
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(p.playlistBytes) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void entryRulesBench(benchmark::State& state) {
+    const Prepared& p = prepared();
+    PlaylistReading reading;
+    readPlaylistFile(p.playlist, std::nullopt, &reading);
+    for (auto _ : state) {
+        DuplicateAddressIndex addresses;
+        const ImportedStations imported = importStations(reading.entries, addresses);
+        benchmark::DoNotOptimize(imported.stations.data());
+    }
+}
+
+void appendStationsBench(benchmark::State& state) {
+    const Prepared& p = prepared();
+    PlaylistReading reading;
+    readPlaylistFile(p.playlist, std::nullopt, &reading);
+    DuplicateAddressIndex addresses;
+    const ImportedStations imported = importStations(reading.entries, addresses);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto table = newStationTable();
+        state.ResumeTiming();
+        appendStations(*table, imported.stations);
+        table->MergeChangeLog();
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+}
+
+double milliseconds(const RunFigures* run) {
+    return run->secondsPerIteration * 1e3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto registerMs = [](const char* name, void (*fn)(benchmark::State&)) {
+        benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMillisecond)->UseRealTime();
+    };
+    registerMs("import_m3u/entries:100000", importM3uBench);
+    registerMs("load_station_file/rows:100000", loadStationFileBench);
+    registerMs("read_m3u/entries:100000", readPlaylistBench);
+    registerMs("entry_rules/entries:100000", entryRulesBench);
+    registerMs("append_stations/rows:100000", appendStationsBench);
+
+    BenchSummary summary;
+    const bool ran = summary.runBenchmarks(argc, argv);
+    if (!ran) {
+        fs::remove_all(prepared().folder);
+        return 1;
+    }
+    const RunFigures* importRun = summary.find("import_m3u/entries:100000");
+    const RunFigures* load = summary.find("load_station_file/rows:100000");
+    const std::string title =
+        "import 100000-entry M3U into the table vs LoadFromFile of the "
+        "same stations (ms)";
+    if (!importRun || !load) {
+        summary.notMeasured(title);
+    } else {
+        summary.goalAtMost(title, milliseconds(importRun), milliseconds(load), "ms", 3.0);
+        summary.note("playlist " + std::to_string(prepared().playlistBytes) + " bytes");
+        for (const char* part : {"read_m3u/entries:100000", "entry_rules/entries:100000",
+                                 "append_stations/rows:100000"}) {
+            if (const RunFigures* run = summary.find(part))
+                summary.compare(std::string("part of the import: ") + part + " (ms)",
+                                milliseconds(run), milliseconds(load), "ms");
+        }
+    }
+    fs::remove_all(prepared().folder);
+    return summary.finish();
+}
