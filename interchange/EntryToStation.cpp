@@ -156,7 +156,7 @@ EntryConversion entryToStation(const StationEntry& entry) {
     if (result.skip != SkipReason::None) return result;
 
     std::u16string name = singleLine(entry.name);
-    if (name.empty()) name = addressHost(address);
+    if (name.empty()) name = singleLine(addressHost(address));
     result.nameCut = !fitsField(name, fieldSize(StationFieldName::Name));
 
     // The values a typed station is appended with (appendedStationValues: the inputs trimmed,

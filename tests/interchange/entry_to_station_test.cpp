@@ -167,6 +167,10 @@ TEST(EntryToStation, CountryHomepageAndNameFallbacks) {
     EXPECT_EQ(value(converted.values, StationFieldName::WebSite), "");
     EXPECT_TRUE(converted.homepageDropped);
 
+    // A host with blanks around it gives a name trimmed as a typed one (found by fuzzing).
+    EXPECT_EQ(value(entryToStation(withAddress(u"http:// e", u"")).values, StationFieldName::Name),
+              "e");
+
     e.countryCode.clear();
     EXPECT_EQ(value(entryToStation(e).values, StationFieldName::Country),
               "The United Kingdom Of Great Britain And Northern Ireland")

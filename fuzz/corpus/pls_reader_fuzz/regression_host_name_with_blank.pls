@@ -1,0 +1,4 @@
+al
+FILE0=http:// e
+
+
