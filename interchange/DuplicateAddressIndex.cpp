@@ -32,6 +32,7 @@ void DuplicateAddressIndex::addTable(TClientDataSet& table) {
     TField* field = table.FindField(StationFieldName::Address);
     if (!field || table.IsEmpty()) return;
     const std::int32_t current = table.RecNo();
+    reserve(size() + static_cast<std::size_t>(table.RecordCount()));
     table.First();
     while (!table.Eof()) {
         insert(field->AsString());

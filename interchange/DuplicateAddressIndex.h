@@ -21,6 +21,8 @@ class DuplicateAddressIndex {
     bool insert(std::u16string_view address);
     bool contains(std::u16string_view address) const;
     std::size_t size() const { return FKeys.size(); }
+    // Makes room for `count` addresses in all, so that a large import does not rehash as it goes.
+    void reserve(std::size_t count) { FKeys.reserve(count); }
 
     // Adds the "电台地址" of every station of an open table (one that lacks the field adds
     // nothing). The table must be in browse state; its current record is the same afterwards.

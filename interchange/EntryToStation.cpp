@@ -202,6 +202,7 @@ ImportedStations importStations(std::span<const StationEntry> entries,
     ImportReport& report = result.report;
     report.entries = entries.size();
     result.stations.reserve(entries.size());
+    addresses.reserve(addresses.size() + entries.size());
     for (const StationEntry& entry : entries) {
         EntryConversion converted = entryToStation(entry);
         if (converted.skip == SkipReason::None &&
