@@ -4,8 +4,8 @@
 //   M3U8  #EXTM3U, then per station "#EXTINF:-1 <attributes>,<name>" and the address. The
 //         attributes carry what M3U lists commonly carry and only when present: tvg-country,
 //         tvg-language, group-title, and tvg-type="tv" for a TV station (radio="true" for a
-//         radio station whose group would read as TV). An address beginning with "#" would
-//         read as a comment; no address with a stream marker at its start does.
+//         radio station whose group would read as TV). An address that begins with "#" (its
+//         stream marker further on) is written as it is but reads back as a comment.
 //   PLS   version 2: [playlist], FileN, TitleN, LengthN=-1, NumberOfEntries, Version=2.
 //   XSPF  <playlist version="1" xmlns="http://xspf.org/ns/0/"> with a track per station:
 //         location, title, and info for the homepage.
