@@ -133,68 +133,6 @@ TEST(AppendPacket, BrokenPacketsFailWithTheirCodesAndLeaveTheTableUndefined) {
     EXPECT_EQ(table.appendPacket(nullptr, true), errNotApplicable);
 }
 
-TEST(AppendPacket, EveryPrefixAndBitFlipLoadsOrFailsCleanly) {
-    for (std::size_t n = 0; n < kExample.size(); ++n) {
-        DSBASE table;
-        const DBResult rc = table.appendPacket(
-            bytesOf(Bytes(kExample.begin(), kExample.begin() + static_cast<long>(n))), true);
-        EXPECT_NE(rc, DBIERR_NONE) << n;
-    }
-    for (std::size_t bit = 0; bit < kExample.size() * 8; ++bit) {
-        Bytes b = kExample;
-        b[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
-        DSBASE table;
-        if (table.appendPacket(bytesOf(b), true) == DBIERR_NONE) {
-            Bytes out;
-            EXPECT_EQ(table.streamTable(out), DBIERR_NONE) << bit;
-        }
-    }
-}
-
-// A station table with three rows, one of them with nulls, written by the engine.
-Bytes stationPacket() {
-    DSBASE table;
-    auto fields = stationDescriptors();
-    EXPECT_EQ(table.defineTable(20, fields.data(), "ClientDataSet1"), DBIERR_NONE);
-    for (const char* name : {"Radio One", "\xD6\xD0\xD1\xEB", ""}) {
-        std::vector<unsigned char> record(table.recordLength(), 0);
-        for (const auto& f : table.fields())
-            record[f.iNullOffsInRec] = f.iFldType == fldZSTRING ? indValue : indNull;
-        std::memcpy(record.data() + table.fields()[0].iFldOffsInRec, name, std::strlen(name));
-        if (*name == '\0') record[table.fields()[1].iNullOffsInRec] = indNull;
-        std::uint32_t r = 0;
-        EXPECT_EQ(table.storeInsert(record.data(), &r), DBIERR_NONE);
-    }
-    EXPECT_EQ(table.commitChangeLog(), DBIERR_NONE);
-    return stream(table);
-}
-
-TEST(AppendPacket, StationPacketSurvivesEveryPrefixAndBitFlip) {
-    const Bytes packet = stationPacket();
-    {
-        DSBASE table;
-        ASSERT_EQ(table.appendPacket(bytesOf(packet), true), DBIERR_NONE);
-        EXPECT_EQ(table.liveCount(), 3u);
-        EXPECT_EQ(stream(table), packet);
-    }
-    for (std::size_t n = 0; n < packet.size(); ++n) {
-        DSBASE table;
-        EXPECT_NE(table.appendPacket(
-                      bytesOf(Bytes(packet.begin(), packet.begin() + static_cast<long>(n))), true),
-                  DBIERR_NONE)
-            << n;
-    }
-    for (std::size_t bit = 0; bit < packet.size() * 8; ++bit) {
-        Bytes b = packet;
-        b[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
-        DSBASE table;
-        if (table.appendPacket(bytesOf(b), true) == DBIERR_NONE) {
-            Bytes out;
-            EXPECT_EQ(table.streamTable(out), DBIERR_NONE) << bit;
-        }
-    }
-}
-
 TEST(AppendPacket, LongNamesAndLongValuesAreCut) {
     // One string column of width 4 named with 40 bytes, one row whose value has 6 bytes.
     Bytes b = {0x96, 0x19, 0xE0, 0xBD, 1, 0, 0, 0, 24, 0, 0, 0, 1,
@@ -229,13 +167,14 @@ namespace {
 // A structure column has a slot of its own in every row: streaming and loading must both keep
 // it, or the writer falls out of step with the fields (found by fuzzing appendPacket).
 TEST(AppendPacket, StructureColumnsKeepTheirRowSlot) {
-    std::ifstream in(std::string(ROVENA_FIXTURES_DIR) + "/regression_structure_slot.cds", std::ios::binary);
+    std::ifstream in(std::string(ROVENA_FIXTURES_DIR) + "/regression_structure_slot.cds",
+                     std::ios::binary);
     const Bytes packet((std::istreambuf_iterator<char>(in)), {});
     ASSERT_FALSE(packet.empty());
     DSBASE table;
-    if (table.appendPacket(bytesOf(packet), true) != DBIERR_NONE) return;
+    ASSERT_EQ(table.appendPacket(bytesOf(packet), true), DBIERR_NONE);
     Bytes out;
-    if (table.streamTable(out) != DBIERR_NONE) return;
+    ASSERT_EQ(table.streamTable(out), DBIERR_NONE);
     DSBASE again;
     ASSERT_EQ(again.appendPacket(bytesOf(out), true), DBIERR_NONE);
     EXPECT_EQ(again.liveCount(), table.liveCount());
