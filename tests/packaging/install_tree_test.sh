@@ -27,14 +27,17 @@ for size in 16 32 48 64 128 256; do
     file -b "$png" | grep -q "^PNG image data, $size x $size," ||
         fail "$png is not a $size x $size PNG: $(file -b "$png")"
 done
-xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/rovena.svg" || fail "the SVG icon is not well-formed"
+xmllint --noout "$prefix/share/icons/hicolor/scalable/apps/rovena.svg" ||
+    fail "the SVG icon is not well-formed"
 
 # The launcher.
 desktop="$prefix/share/applications/rovena.desktop"
 # Some errors ("will be fatal in the future") still exit 0: any error or warning fails here;
 # hints do not.
-validation="$(desktop-file-validate "$desktop" 2>&1)" && ! grep -qE ': (error|warning):' <<<"$validation" ||
+validation="$(desktop-file-validate "$desktop" 2>&1)" ||
     fail "desktop-file-validate rejects rovena.desktop: $validation"
+! grep -qE ': (error|warning):' <<<"$validation" ||
+    fail "desktop-file-validate finds fault with rovena.desktop: $validation"
 key() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(key Exec)" = "rovena %F" ] || fail "Exec is '$(key Exec)'"
 [ -x "$prefix/bin/$(key Exec | cut -d' ' -f1)" ] || fail "the launcher's command is not installed"
@@ -53,7 +56,7 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's rele
 # launcher.
 mime_package="$prefix/share/mime/packages/rovena.xml"
 xmllint --noout "$mime_package" || fail "the MIME package is not well-formed"
-update-mime-database "$prefix/share/mime" 2>"$scratch/mime.log" ||
+update-mime-database "$prefix/share/mime" >/dev/null 2>"$scratch/mime.log" ||
     { cat "$scratch/mime.log" >&2; fail "update-mime-database failed"; }
 if grep -qiE 'error|warning' "$scratch/mime.log"; then
     cat "$scratch/mime.log" >&2
