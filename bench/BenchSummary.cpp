@@ -28,9 +28,10 @@ class CollectingReporter : public benchmark::ConsoleReporter {
     std::map<std::string, RunFigures>& FRuns;
 };
 
-std::string format(const char* pattern, double a) {
+// A figure with three decimals.
+std::string threeDecimals(double a) {
     char text[64];
-    std::snprintf(text, sizeof text, pattern, a);
+    std::snprintf(text, sizeof text, "%.3f", a);
     return text;
 }
 }  // namespace
@@ -56,7 +57,7 @@ bool BenchSummary::goal(const std::string& title, double figure, double baseline
     char line[512];
     std::snprintf(line, sizeof line,
                   "%s: figure %s %s, baseline %s %s, ratio %.3f, goal %s %.2f: %s\n", title.c_str(),
-                  format("%.3f", figure).c_str(), unit.c_str(), format("%.3f", baseline).c_str(),
+                  threeDecimals(figure).c_str(), unit.c_str(), threeDecimals(baseline).c_str(),
                   unit.c_str(), ratio, atLeast ? ">=" : "<=", limit, met ? "PASS" : "MISS");
     FLines += line;
     return met;

@@ -9,8 +9,8 @@
 
 #include "ChangeLog.h"
 #include "DSIndex.h"
-#include "IDSReader.h"
 #include "IDSBase.h"
+#include "IDSReader.h"
 #include "RecordStore.h"
 
 class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
@@ -18,25 +18,25 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     DSBASE();
     ~DSBASE() override;
 
-    DBResult defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
+    [[nodiscard]] DBResult defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
                          const char* name) override;
-    DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t* typeWord,
+    [[nodiscard]] DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t* typeWord,
                                   std::uint32_t* length, void* value) override;
-    DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t typeWord,
+    [[nodiscard]] DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t typeWord,
                                   std::uint32_t length, const void* value) override;
-    DBResult getTableInfo(DSTableInfo* info) override;
-    DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
-    DBResult appendPacket(PacketBytes packet, bool last) override;
-    DBResult streamTable(std::vector<unsigned char>& packet) override;
-    DBResult commitChangeLog() override;
-    DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
+    [[nodiscard]] DBResult getTableInfo(DSTableInfo* info) override;
+    [[nodiscard]] DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
+    [[nodiscard]] DBResult appendPacket(PacketBytes packet, bool last) override;
+    [[nodiscard]] DBResult streamTable(std::vector<unsigned char>& packet) override;
+    [[nodiscard]] DBResult commitChangeLog() override;
+    [[nodiscard]] DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
                           std::uint32_t fieldNumber, std::uint8_t kind) override;
-    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
-    DBResult getProperty(std::uint32_t id, std::uint32_t* value) override;
-    DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
-    DBResult emptyTable() override;
-    DBResult undoToSavePoint(std::uint32_t savePoint) override;
-    DBResult dropOptionalParameter(std::uint32_t fieldNo, const char* name) override;
+    [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
+    [[nodiscard]] DBResult getProperty(std::uint32_t id, std::uint32_t* value) override;
+    [[nodiscard]] DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
+    [[nodiscard]] DBResult emptyTable() override;
+    [[nodiscard]] DBResult undoToSavePoint(std::uint32_t savePoint) override;
+    [[nodiscard]] DBResult dropOptionalParameter(std::uint32_t fieldNo, const char* name) override;
 
     // Engine-internal access for cursors, the store and the packet code.
     std::recursive_mutex& lock() { return FLock; }
@@ -62,25 +62,25 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // Stores buffer at slot next and joins it to the indexes (at the default order's insertion
     // hint, else after the last record). When changes are logged the record's status becomes
     // recInserted and an insert is logged; otherwise the slot's status byte is left as it is.
-    DBResult storeInsert(const unsigned char* buffer, std::uint32_t* recordNumber);
+    [[nodiscard]] DBResult storeInsert(const unsigned char* buffer, std::uint32_t* recordNumber);
     // For loading a datapacket: stores buffer at slot next with the given status, without
     // logging and whatever the logging setting. A record whose status is not live (any of
     // recSuperseded, recDeleted, recReleased) keeps its slot but joins no index.
-    DBResult storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
+    [[nodiscard]] DBResult storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
                                    std::uint32_t* recordNumber);
     // Writes a new version of record at slot next, which takes the old version's place in
     // every index; answers the new version's number. positionHint: where the caller last saw
     // the record in the default order (0 when unknown); checked before it is used.
-    DBResult storeModify(std::uint32_t record, const unsigned char* buffer,
+    [[nodiscard]] DBResult storeModify(std::uint32_t record, const unsigned char* buffer,
                          std::uint32_t* newRecord, std::uint32_t positionHint = 0);
     // Marks record deleted and takes it out of every index; its slot stays untouched.
-    DBResult storeDelete(std::uint32_t record, std::uint32_t positionHint = 0);
+    [[nodiscard]] DBResult storeDelete(std::uint32_t record, std::uint32_t positionHint = 0);
     // Copies record (1 to next) into buffer.
-    DBResult storeRead(std::uint32_t record, unsigned char* buffer);
+    [[nodiscard]] DBResult storeRead(std::uint32_t record, unsigned char* buffer);
     // One field of record: fieldNumber 1..fields copies the field's storage length of bytes to
     // value (when given) and its indicator byte to indicator (when given); fieldNumber 0 gives
     // the status byte (one byte to value).
-    DBResult storeReadField(std::uint32_t record, std::uint32_t fieldNumber, void* value,
+    [[nodiscard]] DBResult storeReadField(std::uint32_t record, std::uint32_t fieldNumber, void* value,
                             std::uint8_t* indicator);
     // Releases a slot in use: its fields become null, its status gets recReleased, and the
     // highest used slot is given back (next - 1). A live record leaves the indexes first.
@@ -88,18 +88,18 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // Undoes the newest change-log entry; answers the record that is current afterwards.
     // errNothingToUndo when the log is empty. Entries that do not match the store (a log read
     // from a foreign packet) are dropped without effect.
-    DBResult undoLastEntry(std::uint32_t* record);
+    [[nodiscard]] DBResult undoLastEntry(std::uint32_t* record);
     // The number of changes (property 2).
-    DBResult changeCount(std::uint32_t* count);
+    [[nodiscard]] DBResult changeCount(std::uint32_t* count);
 
     // Loading support: room for count more slots past next - 1 (the caller caps count by the
     // bytes it holds), the loading growth rule (grow by the capacity, by half of it past 1000
     // slots), log entries read from a packet, rebuilding the indexes from the live slots.
-    DBResult reserveSlots(std::uint32_t count);
+    [[nodiscard]] DBResult reserveSlots(std::uint32_t count);
     void setLoadGrowth(bool on);
-    DBResult appendLogEntry(const DSLogEntry& entry);
-    DBResult replaceChangeLog(const std::vector<DSLogEntry>& entries);
-    DBResult rebuildIndexes();
+    [[nodiscard]] DBResult appendLogEntry(const DSLogEntry& entry);
+    [[nodiscard]] DBResult replaceChangeLog(const std::vector<DSLogEntry>& entries);
+    [[nodiscard]] DBResult rebuildIndexes();
     // Caps the bytes the record store may hold (0: no cap); growth past it fails with
     // errNoMemory like a failed allocation.
     void setStoreByteLimit(std::size_t bytes);
@@ -126,7 +126,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
 
     // Cursor callbacks: one registration per owner (a cursor), called in registration order
     // after every change of the store while the lock is held.
-    DBResult registerCursorCallback(const void* owner, DSChangeCallback callback, void* clientData);
+    [[nodiscard]] DBResult registerCursorCallback(const void* owner, DSChangeCallback callback, void* clientData);
     void unregisterCursorCallback(const void* owner);
 
   private:
@@ -137,12 +137,12 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
         void* clientData;
     };
 
-    DBResult checkPermission(ChangeKind kind) const;
-    DBResult checkChangedRecord(std::uint32_t record) const;
+    [[nodiscard]] DBResult checkPermission(ChangeKind kind) const;
+    [[nodiscard]] DBResult checkChangedRecord(std::uint32_t record) const;
     bool inUse(std::uint32_t record) const;
-    DBResult makeRoomForNext();
-    DBResult reserveIndexes();
-    DBResult insertSlot(const unsigned char* buffer, bool logged, const std::uint8_t* status,
+    [[nodiscard]] DBResult makeRoomForNext();
+    [[nodiscard]] DBResult reserveIndexes();
+    [[nodiscard]] DBResult insertSlot(const unsigned char* buffer, bool logged, const std::uint8_t* status,
                         std::uint32_t* recordNumber);
     std::uint32_t unindex(std::uint32_t record, std::uint32_t positionHint);
     void releaseSlot(std::uint32_t record);
@@ -151,10 +151,10 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     void notifyCursors();
     void resetStore();
 
-    DBResult expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
+    [[nodiscard]] DBResult expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
                                std::vector<DSFLDDesc>& out,
                                std::vector<std::uint32_t>* definedToField) const;
-    DBResult computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& recordLength) const;
+    [[nodiscard]] DBResult computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& recordLength) const;
     void createIndex(const std::string& name, bool changeIndex);
     void resetDefinition();
     std::vector<OptionalParameter>::iterator findOptionalParameter(std::uint32_t fieldNo,
@@ -187,9 +187,9 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
 
     // Properties.
     // Loading a datapacket (DSBASELoad.cpp); the reader is kept for appending further packets.
-    DBResult createFromPacket(PacketBytes packet, bool last);
-    DBResult loadMetadata(IDSReader& reader);
-    DBResult loadRows(IDSReader& reader);
+    [[nodiscard]] DBResult createFromPacket(PacketBytes packet, bool last);
+    [[nodiscard]] DBResult loadMetadata(IDSReader& reader);
+    [[nodiscard]] DBResult loadRows(IDSReader& reader);
     std::unique_ptr<IDSReader> FReader;
 
     bool FLogChanges = true;

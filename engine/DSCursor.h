@@ -18,34 +18,34 @@ class DSCursor : public IDSCursor {
     DSCursor();
     ~DSCursor() override;
 
-    DBResult openOnTable(const IDSBasePtr& table) override;
-    DBResult getCursorInfo(DSTableInfo* info) override;
-    DBResult readCurrentRecord(unsigned char* buffer) override;
-    DBResult readBookmark(unsigned char* bookmark) override;
-    DBResult getSequenceNo(std::uint32_t* number) override;
-    DBResult getRecordStatus(std::uint8_t* status) override;
-    DBResult countRecords(std::uint32_t* count) override;
-    DBResult moveBeforeFirst() override;
-    DBResult moveAfterLast() override;
-    DBResult moveBy(std::int32_t n) override;
-    DBResult moveToSequenceNo(std::uint32_t number) override;
-    DBResult seekBookmark(const unsigned char* bookmark) override;
-    DBResult compareBookmarkPositions(const unsigned char* bookmark1,
+    [[nodiscard]] DBResult openOnTable(const IDSBasePtr& table) override;
+    [[nodiscard]] DBResult getCursorInfo(DSTableInfo* info) override;
+    [[nodiscard]] DBResult readCurrentRecord(unsigned char* buffer) override;
+    [[nodiscard]] DBResult readBookmark(unsigned char* bookmark) override;
+    [[nodiscard]] DBResult getSequenceNo(std::uint32_t* number) override;
+    [[nodiscard]] DBResult getRecordStatus(std::uint8_t* status) override;
+    [[nodiscard]] DBResult countRecords(std::uint32_t* count) override;
+    [[nodiscard]] DBResult moveBeforeFirst() override;
+    [[nodiscard]] DBResult moveAfterLast() override;
+    [[nodiscard]] DBResult moveBy(std::int32_t n) override;
+    [[nodiscard]] DBResult moveToSequenceNo(std::uint32_t number) override;
+    [[nodiscard]] DBResult seekBookmark(const unsigned char* bookmark) override;
+    [[nodiscard]] DBResult compareBookmarkPositions(const unsigned char* bookmark1,
                                       const unsigned char* bookmark2, std::int32_t* order) override;
-    DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
+    [[nodiscard]] DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
                        std::uint8_t* indicator) override;
-    DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
+    [[nodiscard]] DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
                         const void* value) override;
-    DBResult clearRecordBuffer(unsigned char* buffer) override;
-    DBResult removeRecord() override;
-    DBResult updateRecord(const unsigned char* buffer) override;
-    DBResult addRecord(const unsigned char* buffer) override;
-    DBResult popLastChange(bool follow) override;
-    DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) override;
-    DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) override;
-    DBResult getProperty(std::uint32_t id, void* value) override;
-    DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
-    DBResult recordNumberAtCursor(std::uint32_t* number) override;
+    [[nodiscard]] DBResult clearRecordBuffer(unsigned char* buffer) override;
+    [[nodiscard]] DBResult removeRecord() override;
+    [[nodiscard]] DBResult updateRecord(const unsigned char* buffer) override;
+    [[nodiscard]] DBResult addRecord(const unsigned char* buffer) override;
+    [[nodiscard]] DBResult popLastChange(bool follow) override;
+    [[nodiscard]] DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) override;
+    [[nodiscard]] DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) override;
+    [[nodiscard]] DBResult getProperty(std::uint32_t id, void* value) override;
+    [[nodiscard]] DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
+    [[nodiscard]] DBResult recordNumberAtCursor(std::uint32_t* number) override;
 
   private:
     void syncWithIndex();
@@ -54,7 +54,7 @@ class DSCursor : public IDSCursor {
     std::uint32_t locate(std::uint32_t record, std::uint32_t hint) const;
     // The cursor's descriptor of field fieldNumber (1-based), null when there is none.
     const DSFLDDesc* field(std::uint32_t fieldNumber) const;
-    DBResult moveToCrack(DBResult status);
+    [[nodiscard]] DBResult moveToCrack(DBResult status);
 
     std::shared_ptr<DSBASE> FTable;
     std::shared_ptr<DSIDX> FIndex;

@@ -28,82 +28,82 @@ class IDSCursor {
 
     // Attaches the cursor to a defined table, before its first record; errNotApplicable when
     // already attached.
-    virtual DBResult openOnTable(const IDSBasePtr& table) = 0;
+    [[nodiscard]] virtual DBResult openOnTable(const IDSBasePtr& table) = 0;
     // The table's information with the cursor's record length and bookmark size.
-    virtual DBResult getCursorInfo(DSTableInfo* info) = 0;
+    [[nodiscard]] virtual DBResult getCursorInfo(DSTableInfo* info) = 0;
 
     // Copies the current record into buffer (when given).
-    virtual DBResult readCurrentRecord(unsigned char* buffer) = 0;
+    [[nodiscard]] virtual DBResult readCurrentRecord(unsigned char* buffer) = 0;
     // A bookmark of the current position: position, status, record number there, the index's
     // change counter and identifier (five 32-bit values).
-    virtual DBResult readBookmark(unsigned char* bookmark) = 0;
+    [[nodiscard]] virtual DBResult readBookmark(unsigned char* bookmark) = 0;
     // The current record's sequence number, 1 for the first record.
-    virtual DBResult getSequenceNo(std::uint32_t* number) = 0;
+    [[nodiscard]] virtual DBResult getSequenceNo(std::uint32_t* number) = 0;
     // The current record's status byte (recInserted, recModified, ...); a modified record
     // whose first version was inserted since the last merge answers recInserted.
-    virtual DBResult getRecordStatus(std::uint8_t* status) = 0;
+    [[nodiscard]] virtual DBResult getRecordStatus(std::uint8_t* status) = 0;
     // The number of records the cursor can reach.
-    virtual DBResult countRecords(std::uint32_t* count) = 0;
+    [[nodiscard]] virtual DBResult countRecords(std::uint32_t* count) = 0;
 
-    virtual DBResult moveBeforeFirst() = 0;
-    virtual DBResult moveAfterLast() = 0;
+    [[nodiscard]] virtual DBResult moveBeforeFirst() = 0;
+    [[nodiscard]] virtual DBResult moveAfterLast() = 0;
     // Moves n records forward (n > 0) or back (n < 0); answers the new status. After a
     // deletion the record that followed is one step closer: moveBy(1) does not move the
     // position, and moveBy(-1) is shortened by one.
-    virtual DBResult moveBy(std::int32_t n) = 0;
+    [[nodiscard]] virtual DBResult moveBy(std::int32_t n) = 0;
     // Goes to the record with sequence number `number`; 0 goes before the first record, a
     // number past the last after it.
-    virtual DBResult moveToSequenceNo(std::uint32_t number) = 0;
+    [[nodiscard]] virtual DBResult moveToSequenceNo(std::uint32_t number) = 0;
     // Goes to a bookmarked record; a bookmark whose record is gone puts the cursor before the
     // first record and answers 0.
-    virtual DBResult seekBookmark(const unsigned char* bookmark) = 0;
+    [[nodiscard]] virtual DBResult seekBookmark(const unsigned char* bookmark) = 0;
     // -1, 0 or 1 by the two bookmarks' positions.
-    virtual DBResult compareBookmarkPositions(const unsigned char* bookmark1,
+    [[nodiscard]] virtual DBResult compareBookmarkPositions(const unsigned char* bookmark1,
                                               const unsigned char* bookmark2,
                                               std::int32_t* order) = 0;
 
     // Reads a field from buffer or, when buffer is null, from the current record (field 0:
     // its status byte). value (when given) receives the field's storage length of bytes,
     // indicator (when given) its indicator byte.
-    virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
+    [[nodiscard]] virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
                                std::uint8_t* indicator) = 0;
     // Writes a field into buffer: no value makes it null; a string is copied up to its
     // terminating zero (at most the field's width) without trailing spaces unless the table
     // keeps them (property 23); a decimal is taken from its 18-byte exchange form; any other
     // field copies its storage length of bytes.
-    virtual DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
+    [[nodiscard]] virtual DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
                                 const void* value) = 0;
     // Zeroes every field of buffer and marks it unassigned.
-    virtual DBResult clearRecordBuffer(unsigned char* buffer) = 0;
+    [[nodiscard]] virtual DBResult clearRecordBuffer(unsigned char* buffer) = 0;
 
     // Deletes the current record; the cursor is then in the deleted state.
-    virtual DBResult removeRecord() = 0;
+    [[nodiscard]] virtual DBResult removeRecord() = 0;
     // Stores buffer as a new version of the current record, in the same place. A buffer equal
     // to the stored record stores and logs nothing. errReadOnlyField for a changed read-only
     // field, errValueRequired for a required field without a value.
-    virtual DBResult updateRecord(const unsigned char* buffer) = 0;
+    [[nodiscard]] virtual DBResult updateRecord(const unsigned char* buffer) = 0;
     // Adds buffer as a new record: in front of the current record when the cursor stands on
     // one, else after the last record. The cursor then stands on the new record.
     // errValueRequired for a required field without a value (or an empty required string).
-    virtual DBResult addRecord(const unsigned char* buffer) = 0;
+    [[nodiscard]] virtual DBResult addRecord(const unsigned char* buffer) = 0;
     // Undoes the table's newest change; with follow, the record the undo makes current
     // becomes the cursor's current record.
-    virtual DBResult popLastChange(bool follow) = 0;
+    [[nodiscard]] virtual DBResult popLastChange(bool follow) = 0;
 
     // Registers callback, called with clientData after every change of the table's store
     // (while the table's lock is held); a null callback removes the registration.
-    virtual DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) = 0;
+    [[nodiscard]] virtual DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) = 0;
     // Checks a value against the table's field constraints (this engine has none).
-    virtual DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) = 0;
+    [[nodiscard]] virtual DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) = 0;
 
     // Cursor properties: 1 gives the table (value: IDSBasePtr*); 3 reads the version the
     // current record replaced (value: a record buffer), errRecordNotFound when it has none.
-    virtual DBResult getProperty(std::uint32_t id, void* value) = 0;
+    [[nodiscard]] virtual DBResult getProperty(std::uint32_t id, void* value) = 0;
     // 2: while on a record, sets the status to value (errNoCurrentRecord for 0), as when an
     // insert begins.
-    virtual DBResult setProperty(std::uint32_t id, std::uint32_t value) = 0;
+    [[nodiscard]] virtual DBResult setProperty(std::uint32_t id, std::uint32_t value) = 0;
     // The store's record number of the current record.
-    virtual DBResult recordNumberAtCursor(std::uint32_t* number) = 0;
+    [[nodiscard]] virtual DBResult recordNumberAtCursor(std::uint32_t* number) = 0;
 };
 
 using IDSCursorPtr = std::shared_ptr<IDSCursor>;

@@ -9,29 +9,29 @@
 
 class DSEXTRACT final : public IDSReader {
   public:
-    DBResult openPacket(PacketBytes packet) override;
-    DBResult attachRows(PacketBytes packet) override;
-    DBResult nextColumnDesc(PacketColumnDesc* column) override {
+    [[nodiscard]] DBResult openPacket(PacketBytes packet) override;
+    [[nodiscard]] DBResult attachRows(PacketBytes packet) override;
+    [[nodiscard]] DBResult nextColumnDesc(PacketColumnDesc* column) override {
         return FActive->nextColumnDesc(column);
     }
-    DBResult nextAttributeLength(std::uint32_t* length) override {
+    [[nodiscard]] DBResult nextAttributeLength(std::uint32_t* length) override {
         return FActive->nextAttributeLength(length);
     }
-    DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+    [[nodiscard]] DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
                            void* value) override {
         return FActive->nextAttribute(name, typeWord, length, value);
     }
-    DBResult nextValueLength(std::int32_t* length) override {
+    [[nodiscard]] DBResult nextValueLength(std::int32_t* length) override {
         return FActive->nextValueLength(length);
     }
-    DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override {
+    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override {
         // Called once per row item: the binary reader is called directly, not through the
         // interface.
         if (FActive == &FBinary)
             return FBinary.TDATAPACKET_READ::nextFieldValue(length, value, indicator);
         return FActive->nextFieldValue(length, value, indicator);
     }
-    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override {
+    [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override {
         return copyEngineMessage(code, text, capacity);
     }
     std::uint32_t getXmlMode() override { return FActive->getXmlMode(); }

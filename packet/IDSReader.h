@@ -38,22 +38,22 @@ class IDSReader {
     // bytes until the last row has been read (or, without rows, until the metadata is complete).
     // A null packet, a binary header longer than the packet, or a packet that is not binary
     // (meant for the XML reader, not available yet) fails with errPacketMismatch.
-    virtual DBResult openPacket(PacketBytes packet) = 0;
+    [[nodiscard]] virtual DBResult openPacket(PacketBytes packet) = 0;
 
     // Appends a further packet of the same table after the metadata was read: validates its
     // header and positions at its first row. Fails with errPacketMismatch for a packet whose
     // rows cannot be located (metadata, rows and no row offset) or whose column count differs,
     // and errNotApplicable before the metadata of the first packet is complete.
-    virtual DBResult attachRows(PacketBytes packet) = 0;
+    [[nodiscard]] virtual DBResult attachRows(PacketBytes packet) = 0;
 
     // Reads the next column descriptor of the current table: errAtEnd when the table has all
     // its columns, errNotApplicable while the previous column's attributes are unread,
     // errFieldNameNull for a name of length 0, errNoMetadata for a packet without metadata.
     // A name longer than 31 bytes is cut to its first 31.
-    virtual DBResult nextColumnDesc(PacketColumnDesc* column) = 0;
+    [[nodiscard]] virtual DBResult nextColumnDesc(PacketColumnDesc* column) = 0;
 
     // The length of the next attribute's value, without consuming it.
-    virtual DBResult nextAttributeLength(std::uint32_t* length) = 0;
+    [[nodiscard]] virtual DBResult nextAttributeLength(std::uint32_t* length) = 0;
 
     // Reads the next attribute of the current list. `name` (kAttributeNameCapacity bytes)
     // receives the NUL-terminated name, `typeWord` the type word, `value` the value (a varying
@@ -62,12 +62,12 @@ class IDSReader {
     // fails with errInvalidParameter, the needed length stored, nothing consumed. The attribute
     // is consumed only when both `name` and `value` are given, or `name` alone for a value of
     // 0 bytes. errInvalidFieldType for a type word without converter.
-    virtual DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+    [[nodiscard]] virtual DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
                                    void* value) = 0;
 
     // The length of the next row item (1 for a row status, 0 for a null or unchanged slot),
     // without consuming it.
-    virtual DBResult nextValueLength(std::int32_t* length) = 0;
+    [[nodiscard]] virtual DBResult nextValueLength(std::int32_t* length) = 0;
 
     // Reads the next row item: the row status first, then each column slot. `length` is the
     // capacity of `value` on entry and the value's length on return (negative for a BLOB whose
@@ -76,10 +76,10 @@ class IDSReader {
     // indicator 1 and length 0, an unchanged slot indicator 2 and length 0, a value indicator
     // 0. For a nested-table slot the value is the u32 row count; the nested rows follow.
     // errNotApplicable before the metadata is complete; errAtEnd after the last row.
-    virtual DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) = 0;
+    [[nodiscard]] virtual DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) = 0;
 
     // The text of a result code, at most 126 characters, into text (capacity bytes).
-    virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
+    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
 
     // 0 for a binary packet.
     virtual std::uint32_t getXmlMode() = 0;

@@ -39,11 +39,11 @@ class IDSWriter {
 
     // Starts a packet with metadata for `columnCount` top-level columns. A version above 3
     // fails with errPacketMismatch.
-    virtual DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) = 0;
+    [[nodiscard]] virtual DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) = 0;
 
     // Starts a packet without metadata (packetFlags 0): registers `count` descriptors, in the
     // order addColumnDesc would take them, without writing them; rows follow the header.
-    virtual DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
+    [[nodiscard]] virtual DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
                                            const PacketColumnDesc* columns) = 0;
 
     // Adds an attribute to the column added last (level 0) or to the current table (level 1).
@@ -54,15 +54,15 @@ class IDSWriter {
     // returns to its parent.
     // Fails with errNotApplicable once rows have begun, errInvalidFieldType for a type word
     // without converter, errInvalidParameter for a value shorter than its type needs.
-    virtual DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
+    [[nodiscard]] virtual DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
                                   std::uint32_t length, const void* value) = 0;
 
     // Finishes the packet and hands it over; the writer keeps nothing. Fails with
     // errInvalidParameter without `packet`, errNotApplicable in the middle of a row.
-    virtual DBResult getPacket(std::vector<unsigned char>* packet) = 0;
+    [[nodiscard]] virtual DBResult getPacket(std::vector<unsigned char>* packet) = 0;
 
     // The length getPacket would hand over now.
-    virtual DBResult getPacketLength(std::size_t* length) = 0;
+    [[nodiscard]] virtual DBResult getPacketLength(std::size_t* length) = 0;
 
     // One call per row item. The first call of a row takes the status byte (kind putValue,
     // `data` pointing to it). Each further call covers the next column slot: putValue writes
@@ -71,29 +71,29 @@ class IDSWriter {
     // sets the unchanged bit. For a nested-table slot the value is the u32 row count; the
     // nested rows follow through putField, and a count of 0xFFFFFFFF is closed by
     // endNestedRows. A completed top-level row counts in the header's rowCount.
-    virtual DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) = 0;
+    [[nodiscard]] virtual DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) = 0;
 
     // Writes a column descriptor. Fails with errNotApplicable for a column named "RowState",
     // a column beyond the declared count, or a class above 36; errInvalidFieldType for a type
     // word without converter; errFieldNameNull for an empty name.
-    virtual DBResult addColumnDesc(const PacketColumnDesc& column) = 0;
+    [[nodiscard]] virtual DBResult addColumnDesc(const PacketColumnDesc& column) = 0;
 
     // Starts a further packet for the same columns: header without metadata, the columns as
     // registered, rows from offset 24. Fails with errNotApplicable when no column was added.
-    virtual DBResult resetPacket() = 0;
+    [[nodiscard]] virtual DBResult resetPacket() = 0;
 
-    virtual DBResult getColumnCount(std::uint32_t* count) = 0;
+    [[nodiscard]] virtual DBResult getColumnCount(std::uint32_t* count) = 0;
     // Copies the columns in the order added into getColumnCount() records.
-    virtual DBResult getColumnDescs(PacketColumnDesc* columns) = 0;
+    [[nodiscard]] virtual DBResult getColumnDescs(PacketColumnDesc* columns) = 0;
 
     // The text of a result code, at most 126 characters, into text (capacity bytes).
-    virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
+    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
 
     // Closes a nested row set whose count was given as 0xFFFFFFFF, patching the count.
-    virtual DBResult endNestedRows() = 0;
+    [[nodiscard]] virtual DBResult endNestedRows() = 0;
 
     // 0 binary. A mode with bit 0 or bit 1 set asks for the XML form.
-    virtual DBResult setXmlMode(std::uint32_t mode) = 0;
+    [[nodiscard]] virtual DBResult setXmlMode(std::uint32_t mode) = 0;
     virtual std::uint32_t getXmlMode() = 0;
 
     // The table's text settings; they matter only in the XML form.

@@ -76,8 +76,7 @@ int main(int argc, char** argv) {
         return runImport(importOptions, std::cout, std::cerr);
     }
     if (*exportCommand) {
-        const auto format =
-            exportFormat.empty() ? std::nullopt : playlistFormatNamed(exportFormat);
+        const auto format = exportFormat.empty() ? std::nullopt : playlistFormatNamed(exportFormat);
         return runExport(exportInput, exportOutput, format, std::cout, std::cerr);
     }
 

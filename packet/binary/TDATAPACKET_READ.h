@@ -13,15 +13,15 @@
 
 class TDATAPACKET_READ : public IDSReader {
   public:
-    DBResult openPacket(PacketBytes packet) override;
-    DBResult attachRows(PacketBytes packet) override;
-    DBResult nextColumnDesc(PacketColumnDesc* column) override;
-    DBResult nextAttributeLength(std::uint32_t* length) override;
-    DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+    [[nodiscard]] DBResult openPacket(PacketBytes packet) override;
+    [[nodiscard]] DBResult attachRows(PacketBytes packet) override;
+    [[nodiscard]] DBResult nextColumnDesc(PacketColumnDesc* column) override;
+    [[nodiscard]] DBResult nextAttributeLength(std::uint32_t* length) override;
+    [[nodiscard]] DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
                            void* value) override;
-    DBResult nextValueLength(std::int32_t* length) override;
-    DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override;
-    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
+    [[nodiscard]] DBResult nextValueLength(std::int32_t* length) override;
+    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override;
+    [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     std::uint32_t getXmlMode() override { return 0; }
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
     const PacketHeader& header() const override { return FHeader; }
@@ -29,7 +29,7 @@ class TDATAPACKET_READ : public IDSReader {
 
   protected:
     // A packet without a binary header; the binary reader has no use for it.
-    virtual DBResult openNonBinary(const PacketBytes& packet);
+    [[nodiscard]] virtual DBResult openNonBinary(const PacketBytes& packet);
 
   private:
     struct ColumnSlot {
@@ -56,13 +56,13 @@ class TDATAPACKET_READ : public IDSReader {
 
     ByteReader input() const;
     void moveTo(const ByteReader& r);
-    DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length, void* value,
+    [[nodiscard]] DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length, void* value,
                            bool measureOnly);
-    DBResult endOfList();
-    DBResult completeMetadata();
-    DBResult readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
+    [[nodiscard]] DBResult endOfList();
+    [[nodiscard]] DBResult completeMetadata();
+    [[nodiscard]] DBResult readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
                          bool measureOnly);
-    DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r, std::int32_t* length,
+    [[nodiscard]] DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r, std::int32_t* length,
                             void* value, std::uint8_t* indicator, bool measureOnly);
     void completeSlot();
     void releaseBytes();

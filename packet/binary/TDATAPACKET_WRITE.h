@@ -31,21 +31,21 @@ class TDATAPACKET_WRITE : public IDSWriter {
 
     TDATAPACKET_WRITE() = default;
 
-    DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) override;
-    DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
+    [[nodiscard]] DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) override;
+    [[nodiscard]] DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
                                    const PacketColumnDesc* columns) override;
-    DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
+    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
                           std::uint32_t length, const void* value) override;
-    DBResult getPacket(std::vector<unsigned char>* packet) override;
-    DBResult getPacketLength(std::size_t* length) override;
-    DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override;
-    DBResult addColumnDesc(const PacketColumnDesc& column) override;
-    DBResult resetPacket() override;
-    DBResult getColumnCount(std::uint32_t* count) override;
-    DBResult getColumnDescs(PacketColumnDesc* columns) override;
-    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
-    DBResult endNestedRows() override;
-    DBResult setXmlMode(std::uint32_t mode) override;
+    [[nodiscard]] DBResult getPacket(std::vector<unsigned char>* packet) override;
+    [[nodiscard]] DBResult getPacketLength(std::size_t* length) override;
+    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override;
+    [[nodiscard]] DBResult addColumnDesc(const PacketColumnDesc& column) override;
+    [[nodiscard]] DBResult resetPacket() override;
+    [[nodiscard]] DBResult getColumnCount(std::uint32_t* count) override;
+    [[nodiscard]] DBResult getColumnDescs(PacketColumnDesc* columns) override;
+    [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
+    [[nodiscard]] DBResult endNestedRows() override;
+    [[nodiscard]] DBResult setXmlMode(std::uint32_t mode) override;
     std::uint32_t getXmlMode() override { return FXmlMode; }
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
 
@@ -80,15 +80,15 @@ class TDATAPACKET_WRITE : public IDSWriter {
         std::size_t rowCountPos = 0;
     };
 
-    DBResult startPacket(std::uint32_t version, std::uint32_t columnCount, bool metadata);
-    DBResult registerColumn(const PacketColumnDesc& column, bool write);
-    DBResult ensureRoom(std::size_t bytes) {
+    [[nodiscard]] DBResult startPacket(std::uint32_t version, std::uint32_t columnCount, bool metadata);
+    [[nodiscard]] DBResult registerColumn(const PacketColumnDesc& column, bool write);
+    [[nodiscard]] DBResult ensureRoom(std::size_t bytes) {
         return bytes <= FBuffer.size() - FEnd ? DBResult{DBIERR_NONE} : growBuffer(bytes);
     }
-    DBResult growBuffer(std::size_t bytes);
-    DBResult beginTableAttrs(TableState& table);
-    DBResult closeNestedTable();
-    DBResult setUpRows();
+    [[nodiscard]] DBResult growBuffer(std::size_t bytes);
+    [[nodiscard]] DBResult beginTableAttrs(TableState& table);
+    [[nodiscard]] DBResult closeNestedTable();
+    [[nodiscard]] DBResult setUpRows();
     void completeSlot();
     std::size_t metadataEnd() const;
     std::size_t packetLength() const;

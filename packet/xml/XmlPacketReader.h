@@ -75,11 +75,11 @@ class XmlPacketReader {
 
     // Reads a whole document. Columns and attributes are replaced by the document's; a document
     // without METADATA (rows only) leaves no columns and hasMetadata() false.
-    DBResult openPacket(std::span<const unsigned char> document);
+    [[nodiscard]] DBResult openPacket(std::span<const unsigned char> document);
 
     // Reads the rows of a further document for the columns read before; its METADATA, if any,
     // is passed over.
-    DBResult attachRows(std::span<const unsigned char> document);
+    [[nodiscard]] DBResult attachRows(std::span<const unsigned char> document);
 
     std::uint32_t xmlMode() const { return FMode; }
     bool hasMetadata() const { return FHasMetadata; }
@@ -105,7 +105,7 @@ class XmlPacketReader {
     };
     class Parser;
 
-    DBResult read(std::span<const unsigned char> document, bool metadata);
+    [[nodiscard]] DBResult read(std::span<const unsigned char> document, bool metadata);
 
     XmlTextSettings FSettings;
     bool FUtf8Table = false;

@@ -42,23 +42,23 @@ class XmlPacketWriter final : public IDSWriter {
   public:
     XmlPacketWriter() = default;
 
-    DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) override;
-    DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
+    [[nodiscard]] DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) override;
+    [[nodiscard]] DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
                                    const PacketColumnDesc* columns) override;
-    DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
+    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
                           std::uint32_t length, const void* value) override;
-    DBResult getPacket(std::vector<unsigned char>* packet) override;
-    DBResult getPacketLength(std::size_t* length) override;
-    DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override;
-    DBResult addColumnDesc(const PacketColumnDesc& column) override;
-    DBResult resetPacket() override;
-    DBResult getColumnCount(std::uint32_t* count) override;
-    DBResult getColumnDescs(PacketColumnDesc* columns) override;
-    DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
+    [[nodiscard]] DBResult getPacket(std::vector<unsigned char>* packet) override;
+    [[nodiscard]] DBResult getPacketLength(std::size_t* length) override;
+    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override;
+    [[nodiscard]] DBResult addColumnDesc(const PacketColumnDesc& column) override;
+    [[nodiscard]] DBResult resetPacket() override;
+    [[nodiscard]] DBResult getColumnCount(std::uint32_t* count) override;
+    [[nodiscard]] DBResult getColumnDescs(PacketColumnDesc* columns) override;
+    [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     // Nested tables are not carried in the XML form: errNotApplicable.
-    DBResult endNestedRows() override;
+    [[nodiscard]] DBResult endNestedRows() override;
     // The document's mode: bit 3 UTF-8, bit 2 metadata. Takes effect at the next initPacket.
-    DBResult setXmlMode(std::uint32_t mode) override;
+    [[nodiscard]] DBResult setXmlMode(std::uint32_t mode) override;
     std::uint32_t getXmlMode() override { return FMode; }
     // The table's narrow text: UTF-8 or code page 936. A non-zero code page is the code-page
     // converter; without it, non-ASCII characters become references in a code-page document.
@@ -78,8 +78,8 @@ class XmlPacketWriter final : public IDSWriter {
         std::set<std::string> names;
     };
 
-    DBResult start(std::uint32_t version, std::uint32_t columnCount, bool metadata);
-    DBResult registerColumn(const PacketColumnDesc& column);
+    [[nodiscard]] DBResult start(std::uint32_t version, std::uint32_t columnCount, bool metadata);
+    [[nodiscard]] DBResult registerColumn(const PacketColumnDesc& column);
     std::string writtenColumnName(std::string_view name, std::size_t index, bool* changed) const;
     void closeField();
     std::string metadataClosing() const;

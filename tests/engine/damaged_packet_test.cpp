@@ -128,7 +128,9 @@ TEST(DamagedPackets, EveryPrefixAndBitFlipOfEveryKeptPacketLoadsOrFailsCleanly) 
             ASSERT_EQ(problem, "") << "prefix of " << n << " bytes";
             if (loaded) ++prefixesLoaded;
         }
-        if (f.wellFormed) EXPECT_EQ(prefixesLoaded, 0u);
+        if (f.wellFormed) {
+            EXPECT_EQ(prefixesLoaded, 0u);
+        }
 
         for (std::size_t bit = 0; bit < f.bytes.size() * 8; ++bit) {
             Bytes flipped = f.bytes;

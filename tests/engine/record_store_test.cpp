@@ -179,8 +179,8 @@ TEST(RecordStore, ChangedRecordMustBeALiveSlotInUse) {
     insert(*t, record("C", 3));      // 3: live
     insert(*t, record("D", 4));      // 4: released by the merge
     modify(*t, 1, record("A2", 1));  // 5
-    t->storeDelete(2);
-    t->storeDelete(4);
+    ASSERT_EQ(t->storeDelete(2), DBIERR_NONE);
+    ASSERT_EQ(t->storeDelete(4), DBIERR_NONE);
     insert(*t, record("E", 5));  // 6, keeps slot 4 below the highest
     struct Case {
         std::uint32_t record;
@@ -392,7 +392,7 @@ TEST(RecordStore, SavePointsAndUndoingToThem) {
     EXPECT_NE(sp2, 0u);
     EXPECT_EQ(again, sp2);  // same length, same save point
     modify(*t, 1, record("A2", 1));
-    t->storeDelete(2);
+    ASSERT_EQ(t->storeDelete(2), DBIERR_NONE);
     ASSERT_EQ(t->undoToSavePoint(sp2), DBIERR_NONE);
     EXPECT_EQ(t->changeLog().count(), 2u);
     EXPECT_EQ(order(*t), (std::vector<std::uint32_t>{1, 2}));
@@ -474,7 +474,8 @@ TEST(RecordStore, LoadingInsertsKeepTheirStatusAndOnlyLiveRowsJoinTheOrder) {
     EXPECT_EQ(t->nextRecord(), 4u);
 
     // loading growth: by the capacity (half of it past 1000 slots)
-    for (int i = 0; i < 30; ++i) t->storeInsertWithStatus(record("G", i).data(), 0, nullptr);
+    for (int i = 0; i < 30; ++i)
+        ASSERT_EQ(t->storeInsertWithStatus(record("G", i).data(), 0, nullptr), DBIERR_NONE);
     EXPECT_EQ(t->capacity(), 56u);
 }
 
@@ -517,9 +518,9 @@ TEST(RecordStore, CallbacksRunInRegistrationOrderUnderTheLock) {
     EXPECT_EQ(calls, (std::vector<int>{1, 2}));
     calls.clear();
     ASSERT_EQ(t->registerCursorCallback(&ownerA, nullptr, nullptr), DBIERR_NONE);
-    t->storeDelete(2);
+    ASSERT_EQ(t->storeDelete(2), DBIERR_NONE);
     std::uint32_t r;
-    t->undoLastEntry(&r);
+    ASSERT_EQ(t->undoLastEntry(&r), DBIERR_NONE);
     EXPECT_EQ(calls, (std::vector<int>{2, 2}));
     // the merge moves nothing and calls nobody
     calls.clear();

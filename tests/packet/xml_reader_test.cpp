@@ -32,7 +32,7 @@ DBResult readDoc(XmlPacketReader& reader, const std::string& doc) {
 // A small table with a renamed column, flags, attributes of both kinds and three rows.
 Bytes writeSample(std::uint32_t mode) {
     XmlPacketWriter w;
-    w.setXmlMode(mode);
+    EXPECT_EQ(w.setXmlMode(mode), DBIERR_NONE);
     w.setTextEncoding(false, 936);
     EXPECT_EQ(w.initPacket(3, 3), DBIERR_NONE);
     const Bytes width = u16Value(20);

@@ -30,7 +30,7 @@ std::string text(const Bytes& b) {
 class Writer {
   public:
     explicit Writer(std::uint32_t mode, std::uint32_t columns) {
-        FWriter.setXmlMode(mode);
+        EXPECT_EQ(FWriter.setXmlMode(mode), DBIERR_NONE);
         FWriter.setTextEncoding(false, 936);
         EXPECT_EQ(FWriter.initPacket(3, columns), DBIERR_NONE);
     }
@@ -264,7 +264,7 @@ TEST(XmlWriter, DocumentsAreWellFormedToARealParser) {
         for (bool utf8Table : {false, true}) {
             Writer w(mode, 8);
             w.raw().setTextEncoding(utf8Table, 936);
-            w.raw().initPacket(3, 8);
+            EXPECT_EQ(w.raw().initPacket(3, 8), DBIERR_NONE);
             ASSERT_EQ(w.column("\xE7\x94\xB5\xE5\x8F\xB0 name", kString1, 0x000F), DBIERR_NONE);
             ASSERT_EQ(w.attribute(attrColumn, "SUBTYPE", 0x00490002, hexBytes("0600 4D6F6E657900")),
                       DBIERR_NONE);
