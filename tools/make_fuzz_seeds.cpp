@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         std::cerr << "the empty station table is " << seeds[1].second.size() << " bytes, not 619\n";
         return 1;
     }
-    for (const char* target : {"fuzz_append_packet", "fuzz_load_stream"}) {
+    for (const char* target : {"append_packet_fuzz", "load_stream_fuzz"}) {
         const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
         std::filesystem::create_directories(folder);
         for (const auto& [name, bytes] : seeds) write(folder / name, bytes);

@@ -84,7 +84,7 @@ bool tooSlowToMutate(const std::string& name) {
 
 std::vector<Fixture> fixtures() {
     const fs::path fixtureDir(ROVENA_FIXTURES_DIR);
-    const fs::path corpus = fixtureDir / ".." / ".." / "fuzz" / "corpus" / "fuzz_append_packet";
+    const fs::path corpus = fixtureDir / ".." / ".." / "fuzz" / "corpus" / "append_packet_fuzz";
     const std::vector<std::string> wellFormed = {"worked_example.cds", "empty_station_table.cds",
                                                  "stations.cds", "pending_changes.cds"};
     std::vector<Fixture> out;
