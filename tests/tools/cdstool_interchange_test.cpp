@@ -12,13 +12,9 @@
 #include "StationSchema.h"
 #include "Unicode.h"
 #include "platform/TempFolder.h"
+#include "tools/RunCdsTool.h"
 
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
 
 std::string fixture(const std::string& name) {
     return "'" + std::string(ROVENA_FIXTURES_DIR) + "/interchange/" + name + "'";
@@ -28,17 +24,7 @@ class CdsToolInterchange : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(folder.valid()); }
 
-    RunResult run(const std::string& arguments) {
-        const std::string out = scratch.file("stdout.txt"), err = scratch.file("stderr.txt");
-        const std::string command =
-            std::string("'") + CDSTOOL_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(command.c_str());
-        RunResult r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
+    RunResult run(const std::string& arguments) { return runCdsTool(arguments, scratch); }
 
     std::string path(const std::string& name) const { return "'" + folder.file(name) + "'"; }
 

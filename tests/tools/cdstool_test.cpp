@@ -15,13 +15,9 @@
 #include "Unicode.h"
 #include "dataset/StationDataSet.h"
 #include "platform/TempFolder.h"
+#include "tools/RunCdsTool.h"
 
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
 
 std::vector<TVarRec> station(const std::u16string& name, const std::u16string& start,
                              const std::u16string& interval) {
@@ -38,18 +34,7 @@ class CdsTool : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(folder.valid()); }
 
-    // Runs cdstool with the arguments (already quoted where needed).
-    RunResult run(const std::string& arguments) {
-        const std::string out = folder.file("stdout.txt"), err = folder.file("stderr.txt");
-        const std::string command =
-            std::string("'") + CDSTOOL_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(command.c_str());
-        RunResult r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
+    RunResult run(const std::string& arguments) { return runCdsTool(arguments, folder); }
 
     static std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
