@@ -19,18 +19,20 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     ~DSBASE() override;
 
     [[nodiscard]] DBResult defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
-                         const char* name) override;
-    [[nodiscard]] DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t* typeWord,
-                                  std::uint32_t* length, void* value) override;
-    [[nodiscard]] DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name, std::uint32_t typeWord,
-                                  std::uint32_t length, const void* value) override;
+                                       const char* name) override;
+    [[nodiscard]] DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name,
+                                                std::uint32_t* typeWord, std::uint32_t* length,
+                                                void* value) override;
+    [[nodiscard]] DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name,
+                                                std::uint32_t typeWord, std::uint32_t length,
+                                                const void* value) override;
     [[nodiscard]] DBResult getTableInfo(DSTableInfo* info) override;
     [[nodiscard]] DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
     [[nodiscard]] DBResult appendPacket(PacketBytes packet, bool last) override;
     [[nodiscard]] DBResult streamTable(std::vector<unsigned char>& packet) override;
     [[nodiscard]] DBResult commitChangeLog() override;
     [[nodiscard]] DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
-                          std::uint32_t fieldNumber, std::uint8_t kind) override;
+                                        std::uint32_t fieldNumber, std::uint8_t kind) override;
     [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     [[nodiscard]] DBResult getProperty(std::uint32_t id, std::uint32_t* value) override;
     [[nodiscard]] DBResult setProperty(std::uint32_t id, std::uint32_t value) override;
@@ -67,12 +69,12 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // logging and whatever the logging setting. A record whose status is not live (any of
     // recSuperseded, recDeleted, recReleased) keeps its slot but joins no index.
     [[nodiscard]] DBResult storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
-                                   std::uint32_t* recordNumber);
+                                                 std::uint32_t* recordNumber);
     // Writes a new version of record at slot next, which takes the old version's place in
     // every index; answers the new version's number. positionHint: where the caller last saw
     // the record in the default order (0 when unknown); checked before it is used.
     [[nodiscard]] DBResult storeModify(std::uint32_t record, const unsigned char* buffer,
-                         std::uint32_t* newRecord, std::uint32_t positionHint = 0);
+                                       std::uint32_t* newRecord, std::uint32_t positionHint = 0);
     // Marks record deleted and takes it out of every index; its slot stays untouched.
     [[nodiscard]] DBResult storeDelete(std::uint32_t record, std::uint32_t positionHint = 0);
     // Copies record (1 to next) into buffer.
@@ -80,8 +82,8 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // One field of record: fieldNumber 1..fields copies the field's storage length of bytes to
     // value (when given) and its indicator byte to indicator (when given); fieldNumber 0 gives
     // the status byte (one byte to value).
-    [[nodiscard]] DBResult storeReadField(std::uint32_t record, std::uint32_t fieldNumber, void* value,
-                            std::uint8_t* indicator);
+    [[nodiscard]] DBResult storeReadField(std::uint32_t record, std::uint32_t fieldNumber,
+                                          void* value, std::uint8_t* indicator);
     // Releases a slot in use: its fields become null, its status gets recReleased, and the
     // highest used slot is given back (next - 1). A live record leaves the indexes first.
     void releaseRecord(std::uint32_t record);
@@ -126,7 +128,8 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
 
     // Cursor callbacks: one registration per owner (a cursor), called in registration order
     // after every change of the store while the lock is held.
-    [[nodiscard]] DBResult registerCursorCallback(const void* owner, DSChangeCallback callback, void* clientData);
+    [[nodiscard]] DBResult registerCursorCallback(const void* owner, DSChangeCallback callback,
+                                                  void* clientData);
     void unregisterCursorCallback(const void* owner);
 
   private:
@@ -142,8 +145,8 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     bool inUse(std::uint32_t record) const;
     [[nodiscard]] DBResult makeRoomForNext();
     [[nodiscard]] DBResult reserveIndexes();
-    [[nodiscard]] DBResult insertSlot(const unsigned char* buffer, bool logged, const std::uint8_t* status,
-                        std::uint32_t* recordNumber);
+    [[nodiscard]] DBResult insertSlot(const unsigned char* buffer, bool logged,
+                                      const std::uint8_t* status, std::uint32_t* recordNumber);
     std::uint32_t unindex(std::uint32_t record, std::uint32_t positionHint);
     void releaseSlot(std::uint32_t record);
     bool versionsEqual(std::uint32_t newer, std::uint32_t older) const;
@@ -152,9 +155,10 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     void resetStore();
 
     [[nodiscard]] DBResult expandDescriptors(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
-                               std::vector<DSFLDDesc>& out,
-                               std::vector<std::uint32_t>* definedToField) const;
-    [[nodiscard]] DBResult computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& recordLength) const;
+                                             std::vector<DSFLDDesc>& out,
+                                             std::vector<std::uint32_t>* definedToField) const;
+    [[nodiscard]] DBResult computeLayout(std::vector<DSFLDDesc>& fields,
+                                         std::uint32_t& recordLength) const;
     void createIndex(const std::string& name, bool changeIndex);
     void resetDefinition();
     std::vector<OptionalParameter>::iterator findOptionalParameter(std::uint32_t fieldNo,

@@ -31,17 +31,19 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult moveToSequenceNo(std::uint32_t number) override;
     [[nodiscard]] DBResult seekBookmark(const unsigned char* bookmark) override;
     [[nodiscard]] DBResult compareBookmarkPositions(const unsigned char* bookmark1,
-                                      const unsigned char* bookmark2, std::int32_t* order) override;
-    [[nodiscard]] DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
-                       std::uint8_t* indicator) override;
+                                                    const unsigned char* bookmark2,
+                                                    std::int32_t* order) override;
+    [[nodiscard]] DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber,
+                                     void* value, std::uint8_t* indicator) override;
     [[nodiscard]] DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
-                        const void* value) override;
+                                      const void* value) override;
     [[nodiscard]] DBResult clearRecordBuffer(unsigned char* buffer) override;
     [[nodiscard]] DBResult removeRecord() override;
     [[nodiscard]] DBResult updateRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult addRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult popLastChange(bool follow) override;
-    [[nodiscard]] DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) override;
+    [[nodiscard]] DBResult registerChangeCallback(void* clientData,
+                                                  DSChangeCallback callback) override;
     [[nodiscard]] DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) override;
     [[nodiscard]] DBResult getProperty(std::uint32_t id, void* value) override;
     [[nodiscard]] DBResult setProperty(std::uint32_t id, std::uint32_t value) override;

@@ -14,18 +14,19 @@ class IDSBase {
     virtual ~IDSBase() = default;
 
     // Defines the table from fieldCount descriptors; name is the UTF-8 table name.
-    [[nodiscard]] virtual DBResult defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
-                                 const char* name) = 0;
+    [[nodiscard]] virtual DBResult defineTable(std::uint32_t fieldCount,
+                                               const DSFLDDesc* descriptors, const char* name) = 0;
 
     // Optional parameters (kept attributes) of the table (fieldNo 0) or of one field.
     // getOptionalParameter answers the type word and the value's length; value, when given,
     // receives up to *length bytes (set *length to the buffer's capacity before the call).
     [[nodiscard]] virtual DBResult getOptionalParameter(std::uint32_t fieldNo, const char* name,
-                                          std::uint32_t* typeWord, std::uint32_t* length,
-                                          void* value) = 0;
+                                                        std::uint32_t* typeWord,
+                                                        std::uint32_t* length, void* value) = 0;
     [[nodiscard]] virtual DBResult addOptionalParameter(std::uint32_t fieldNo, const char* name,
-                                          std::uint32_t typeWord, std::uint32_t length,
-                                          const void* value) = 0;
+                                                        std::uint32_t typeWord,
+                                                        std::uint32_t length,
+                                                        const void* value) = 0;
 
     [[nodiscard]] virtual DBResult getTableInfo(DSTableInfo* info) = 0;
     // Copies the completed descriptors into an array of getTableInfo().iFields entries.
@@ -48,10 +49,11 @@ class IDSBase {
     // record recordNumber (1 to next, else errOutOfRange). For a structure field of storage
     // length 0 and kind indNull, the indicators of the fields inside it become indNull too.
     [[nodiscard]] virtual DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
-                                  std::uint32_t fieldNumber, std::uint8_t kind) = 0;
+                                                std::uint32_t fieldNumber, std::uint8_t kind) = 0;
 
     // The code's text, at most 126 characters, into text (capacity bytes).
-    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
+    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text,
+                                                std::size_t capacity) = 0;
 
     // Table properties (propLogChanges ... propCodePage). Property 2 is the number of changes
     // in the change log, 5 the number of live records, 10 the current save point.
@@ -66,7 +68,8 @@ class IDSBase {
     // save point does not exist (any more).
     [[nodiscard]] virtual DBResult undoToSavePoint(std::uint32_t savePoint) = 0;
 
-    [[nodiscard]] virtual DBResult dropOptionalParameter(std::uint32_t fieldNo, const char* name) = 0;
+    [[nodiscard]] virtual DBResult dropOptionalParameter(std::uint32_t fieldNo,
+                                                         const char* name) = 0;
 };
 
 using IDSBasePtr = std::shared_ptr<IDSBase>;

@@ -59,20 +59,20 @@ class IDSCursor {
     [[nodiscard]] virtual DBResult seekBookmark(const unsigned char* bookmark) = 0;
     // -1, 0 or 1 by the two bookmarks' positions.
     [[nodiscard]] virtual DBResult compareBookmarkPositions(const unsigned char* bookmark1,
-                                              const unsigned char* bookmark2,
-                                              std::int32_t* order) = 0;
+                                                            const unsigned char* bookmark2,
+                                                            std::int32_t* order) = 0;
 
     // Reads a field from buffer or, when buffer is null, from the current record (field 0:
     // its status byte). value (when given) receives the field's storage length of bytes,
     // indicator (when given) its indicator byte.
-    [[nodiscard]] virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber, void* value,
-                               std::uint8_t* indicator) = 0;
+    [[nodiscard]] virtual DBResult readField(const unsigned char* buffer, std::uint32_t fieldNumber,
+                                             void* value, std::uint8_t* indicator) = 0;
     // Writes a field into buffer: no value makes it null; a string is copied up to its
     // terminating zero (at most the field's width) without trailing spaces unless the table
     // keeps them (property 23); a decimal is taken from its 18-byte exchange form; any other
     // field copies its storage length of bytes.
     [[nodiscard]] virtual DBResult writeField(unsigned char* buffer, std::uint32_t fieldNumber,
-                                const void* value) = 0;
+                                              const void* value) = 0;
     // Zeroes every field of buffer and marks it unassigned.
     [[nodiscard]] virtual DBResult clearRecordBuffer(unsigned char* buffer) = 0;
 
@@ -92,9 +92,11 @@ class IDSCursor {
 
     // Registers callback, called with clientData after every change of the table's store
     // (while the table's lock is held); a null callback removes the registration.
-    [[nodiscard]] virtual DBResult registerChangeCallback(void* clientData, DSChangeCallback callback) = 0;
+    [[nodiscard]] virtual DBResult registerChangeCallback(void* clientData,
+                                                          DSChangeCallback callback) = 0;
     // Checks a value against the table's field constraints (this engine has none).
-    [[nodiscard]] virtual DBResult checkFieldValue(std::uint32_t fieldNumber, const void* value) = 0;
+    [[nodiscard]] virtual DBResult checkFieldValue(std::uint32_t fieldNumber,
+                                                   const void* value) = 0;
 
     // Cursor properties: 1 gives the table (value: IDSBasePtr*); 3 reads the version the
     // current record replaced (value: a record buffer), errRecordNotFound when it has none.

@@ -13,11 +13,12 @@ class DSDATAPACKET final : public IDSWriter {
         return active().initPacket(version, columnCount);
     }
     [[nodiscard]] DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
-                                   const PacketColumnDesc* columns) override {
+                                                 const PacketColumnDesc* columns) override {
         return active().initPacketWithColumns(version, count, columns);
     }
-    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
-                          std::uint32_t length, const void* value) override {
+    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name,
+                                        std::uint32_t typeWord, std::uint32_t length,
+                                        const void* value) override {
         return active().addAttribute(level, name, typeWord, length, value);
     }
     [[nodiscard]] DBResult getPacket(std::vector<unsigned char>* packet) override {
@@ -26,7 +27,8 @@ class DSDATAPACKET final : public IDSWriter {
     [[nodiscard]] DBResult getPacketLength(std::size_t* length) override {
         return active().getPacketLength(length);
     }
-    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override {
+    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length,
+                                    const void* data) override {
         // Called once per row item: the binary writer is called directly, not through the
         // interface.
         return FXml ? FXml->putField(kind, length, data)

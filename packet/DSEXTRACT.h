@@ -18,13 +18,14 @@ class DSEXTRACT final : public IDSReader {
         return FActive->nextAttributeLength(length);
     }
     [[nodiscard]] DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
-                           void* value) override {
+                                         void* value) override {
         return FActive->nextAttribute(name, typeWord, length, value);
     }
     [[nodiscard]] DBResult nextValueLength(std::int32_t* length) override {
         return FActive->nextValueLength(length);
     }
-    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override {
+    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value,
+                                          std::uint8_t* indicator) override {
         // Called once per row item: the binary reader is called directly, not through the
         // interface.
         if (FActive == &FBinary)

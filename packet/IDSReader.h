@@ -62,8 +62,8 @@ class IDSReader {
     // fails with errInvalidParameter, the needed length stored, nothing consumed. The attribute
     // is consumed only when both `name` and `value` are given, or `name` alone for a value of
     // 0 bytes. errInvalidFieldType for a type word without converter.
-    [[nodiscard]] virtual DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
-                                   void* value) = 0;
+    [[nodiscard]] virtual DBResult nextAttribute(char* name, std::uint32_t* typeWord,
+                                                 std::uint32_t* length, void* value) = 0;
 
     // The length of the next row item (1 for a row status, 0 for a null or unchanged slot),
     // without consuming it.
@@ -76,10 +76,12 @@ class IDSReader {
     // indicator 1 and length 0, an unchanged slot indicator 2 and length 0, a value indicator
     // 0. For a nested-table slot the value is the u32 row count; the nested rows follow.
     // errNotApplicable before the metadata is complete; errAtEnd after the last row.
-    [[nodiscard]] virtual DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) = 0;
+    [[nodiscard]] virtual DBResult nextFieldValue(std::int32_t* length, void* value,
+                                                  std::uint8_t* indicator) = 0;
 
     // The text of a result code, at most 126 characters, into text (capacity bytes).
-    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
+    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text,
+                                                std::size_t capacity) = 0;
 
     // 0 for a binary packet.
     virtual std::uint32_t getXmlMode() = 0;

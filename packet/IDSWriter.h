@@ -44,7 +44,7 @@ class IDSWriter {
     // Starts a packet without metadata (packetFlags 0): registers `count` descriptors, in the
     // order addColumnDesc would take them, without writing them; rows follow the header.
     [[nodiscard]] virtual DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
-                                           const PacketColumnDesc* columns) = 0;
+                                                         const PacketColumnDesc* columns) = 0;
 
     // Adds an attribute to the column added last (level 0) or to the current table (level 1).
     // `name` may be null (written with length 0). For a varying type word `value` begins with
@@ -54,8 +54,9 @@ class IDSWriter {
     // returns to its parent.
     // Fails with errNotApplicable once rows have begun, errInvalidFieldType for a type word
     // without converter, errInvalidParameter for a value shorter than its type needs.
-    [[nodiscard]] virtual DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
-                                  std::uint32_t length, const void* value) = 0;
+    [[nodiscard]] virtual DBResult addAttribute(std::uint32_t level, const char* name,
+                                                std::uint32_t typeWord, std::uint32_t length,
+                                                const void* value) = 0;
 
     // Finishes the packet and hands it over; the writer keeps nothing. Fails with
     // errInvalidParameter without `packet`, errNotApplicable in the middle of a row.
@@ -71,7 +72,8 @@ class IDSWriter {
     // sets the unchanged bit. For a nested-table slot the value is the u32 row count; the
     // nested rows follow through putField, and a count of 0xFFFFFFFF is closed by
     // endNestedRows. A completed top-level row counts in the header's rowCount.
-    [[nodiscard]] virtual DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) = 0;
+    [[nodiscard]] virtual DBResult putField(std::uint32_t kind, std::int32_t length,
+                                            const void* data) = 0;
 
     // Writes a column descriptor. Fails with errNotApplicable for a column named "RowState",
     // a column beyond the declared count, or a class above 36; errInvalidFieldType for a type
@@ -87,7 +89,8 @@ class IDSWriter {
     [[nodiscard]] virtual DBResult getColumnDescs(PacketColumnDesc* columns) = 0;
 
     // The text of a result code, at most 126 characters, into text (capacity bytes).
-    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text, std::size_t capacity) = 0;
+    [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text,
+                                                std::size_t capacity) = 0;
 
     // Closes a nested row set whose count was given as 0xFFFFFFFF, patching the count.
     [[nodiscard]] virtual DBResult endNestedRows() = 0;

@@ -18,9 +18,10 @@ class TDATAPACKET_READ : public IDSReader {
     [[nodiscard]] DBResult nextColumnDesc(PacketColumnDesc* column) override;
     [[nodiscard]] DBResult nextAttributeLength(std::uint32_t* length) override;
     [[nodiscard]] DBResult nextAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
-                           void* value) override;
+                                         void* value) override;
     [[nodiscard]] DBResult nextValueLength(std::int32_t* length) override;
-    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value, std::uint8_t* indicator) override;
+    [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value,
+                                          std::uint8_t* indicator) override;
     [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     std::uint32_t getXmlMode() override { return 0; }
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
@@ -56,14 +57,15 @@ class TDATAPACKET_READ : public IDSReader {
 
     ByteReader input() const;
     void moveTo(const ByteReader& r);
-    [[nodiscard]] DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length, void* value,
-                           bool measureOnly);
+    [[nodiscard]] DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
+                                         void* value, bool measureOnly);
     [[nodiscard]] DBResult endOfList();
     [[nodiscard]] DBResult completeMetadata();
     [[nodiscard]] DBResult readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
-                         bool measureOnly);
-    [[nodiscard]] DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r, std::int32_t* length,
-                            void* value, std::uint8_t* indicator, bool measureOnly);
+                                       bool measureOnly);
+    [[nodiscard]] DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r,
+                                          std::int32_t* length, void* value,
+                                          std::uint8_t* indicator, bool measureOnly);
     void completeSlot();
     void releaseBytes();
 

@@ -33,12 +33,14 @@ class TDATAPACKET_WRITE : public IDSWriter {
 
     [[nodiscard]] DBResult initPacket(std::uint32_t version, std::uint32_t columnCount) override;
     [[nodiscard]] DBResult initPacketWithColumns(std::uint32_t version, std::uint32_t count,
-                                   const PacketColumnDesc* columns) override;
-    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name, std::uint32_t typeWord,
-                          std::uint32_t length, const void* value) override;
+                                                 const PacketColumnDesc* columns) override;
+    [[nodiscard]] DBResult addAttribute(std::uint32_t level, const char* name,
+                                        std::uint32_t typeWord, std::uint32_t length,
+                                        const void* value) override;
     [[nodiscard]] DBResult getPacket(std::vector<unsigned char>* packet) override;
     [[nodiscard]] DBResult getPacketLength(std::size_t* length) override;
-    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length, const void* data) override;
+    [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length,
+                                    const void* data) override;
     [[nodiscard]] DBResult addColumnDesc(const PacketColumnDesc& column) override;
     [[nodiscard]] DBResult resetPacket() override;
     [[nodiscard]] DBResult getColumnCount(std::uint32_t* count) override;
@@ -80,7 +82,8 @@ class TDATAPACKET_WRITE : public IDSWriter {
         std::size_t rowCountPos = 0;
     };
 
-    [[nodiscard]] DBResult startPacket(std::uint32_t version, std::uint32_t columnCount, bool metadata);
+    [[nodiscard]] DBResult startPacket(std::uint32_t version, std::uint32_t columnCount,
+                                       bool metadata);
     [[nodiscard]] DBResult registerColumn(const PacketColumnDesc& column, bool write);
     [[nodiscard]] DBResult ensureRoom(std::size_t bytes) {
         return bytes <= FBuffer.size() - FEnd ? DBResult{DBIERR_NONE} : growBuffer(bytes);
