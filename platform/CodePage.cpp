@@ -5,6 +5,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 constexpr char16_t kReplacement = 0xFFFD;
@@ -45,6 +46,14 @@ bool isHighSurrogate(char16_t c) {
 }
 bool isLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+template <typename Unit>
+bool isAsciiText(std::basic_string_view<Unit> text) {
+    for (Unit c : text) {
+        if (static_cast<std::make_unsigned_t<Unit>>(c) >= 0x80) return false;
+    }
+    return true;
 }
 
 // Without the code page's conversion module only ASCII can be converted.
@@ -109,6 +118,9 @@ std::size_t ansiCutLength(std::string_view bytes, std::size_t maxBytes) {
 }
 
 std::string unicodeToAnsi(std::u16string_view text) {
+    // ASCII is the same in both forms; most addresses, countries and bit rates are nothing else,
+    // so they skip the converter.
+    if (isAsciiText(text)) return std::string(text.begin(), text.end());
     IconvDescriptor& cd = toAnsi();
     if (!cd.valid()) return asciiOnlyToAnsi(text);
     iconv(cd.handle(), nullptr, nullptr, nullptr, nullptr);
@@ -150,6 +162,7 @@ std::string unicodeToAnsi(std::u16string_view text) {
 }
 
 std::u16string ansiToUnicode(std::string_view bytes) {
+    if (isAsciiText(bytes)) return std::u16string(bytes.begin(), bytes.end());
     IconvDescriptor& cd = fromAnsi();
     if (!cd.valid()) return asciiOnlyFromAnsi(bytes);
     iconv(cd.handle(), nullptr, nullptr, nullptr, nullptr);

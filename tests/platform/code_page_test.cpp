@@ -59,6 +59,19 @@ TEST(CodePage, AnsiToUnicode) {
     }
 }
 
+// Pure ASCII text takes a shortcut past the converter; it must give what the converter gives
+// for the same character inside non-ASCII text.
+TEST(CodePage, AsciiAloneAndBesideChineseConvertAlike) {
+    for (char16_t c = 0; c < 0x80; ++c) {
+        const std::u16string alone(1, c);
+        const std::string byte(1, static_cast<char>(c));
+        EXPECT_EQ(unicodeToAnsi(alone), byte) << int(c);
+        EXPECT_EQ(ansiToUnicode(byte), alone) << int(c);
+        EXPECT_EQ(unicodeToAnsi(alone + u"中"), byte + "\xD6\xD0") << int(c);
+        EXPECT_EQ(ansiToUnicode(byte + "\xD6\xD0"), alone + u"中") << int(c);
+    }
+}
+
 TEST(CodePage, RoundTripOfEveryAssignedPairIsStable) {
     // Every double-byte character that decodes to something other than U+FFFD encodes back to
     // the same two bytes, so text written into a record reads back unchanged.
