@@ -4,14 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 
 #include "Unicode.h"
+#include "platform/TemporaryFiles.h"
 
 namespace {
 std::string folderOf(const std::string& path) {
@@ -19,24 +18,6 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A name no other writer in this or another process picks at the same moment.
-std::string temporaryName(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::string folder = folderOf(target);
-    std::string name = folder == "/" ? "/" : folder + "/";
-    // A long target name is shortened so the temporary name stays within the name limit.
-    std::string base = baseNameOf(target).substr(0, 128);
-    name += "." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-            "-" + std::to_string(random() % 1000000);
-    return name;
 }
 
 void syncFolder(const std::string& folder) {
@@ -89,7 +70,7 @@ FileResult AtomicFileWriter::open(std::u16string_view path) {
     }
 
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = temporaryName(FTarget);
+        std::string candidate = temporaryNameFor(FTarget);
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             if (exists) (void)::fchmod(fd, st.st_mode & 07777);
@@ -147,6 +128,9 @@ FileResult AtomicFileWriter::commit() {
     }
     FTempPath.clear();
     syncFolder(folderOf(FTarget));
+    // A save of this target that was killed earlier left its temporary file; this one is
+    // complete, so that one can go.
+    removeLeftTemporaryFiles(FTarget);
     return FileResult();
 }
 
