@@ -9,10 +9,9 @@
 #include "DSEXTRACT.h"
 #include "SubtypeNames.h"
 #include "TypeWord.h"
+#include "packet/AttributeValues.h"
 
 namespace {
-constexpr std::uint32_t kClassString = 9;
-constexpr std::uint32_t kClassNested = 14;
 constexpr std::int32_t kUnknownSubtype = 255;
 constexpr std::int32_t kAutoIncSubtype = 29;
 constexpr std::size_t kMinScratch = 258;
@@ -26,12 +25,12 @@ bool named(const char* name, const char* known) {
     return strcasecmp(name, known) == 0;
 }
 
-// A small unsigned value of 2 or 4 bytes (4 when the size is not 2).
+// A small number read from an attribute value; 0 for a value too short to hold one (the
+// reader delivers a fixed-size value whole, so only an empty value, passed over by the
+// callers, comes short).
 std::uint32_t smallValue(std::uint32_t typeWord, const std::vector<unsigned char>& value) {
-    if (typeSize(typeWord) == 2 && value.size() >= 2) return decodeFixed16(value.data());
-    if (value.size() >= 4) return decodeFixed32(value.data());
-    if (value.size() >= 2) return decodeFixed16(value.data());
-    return value.empty() ? 0 : value[0];
+    std::uint32_t number = 0;
+    return decodeSmallNumber(typeWord, value, &number) ? number : 0;
 }
 
 struct Attribute {
@@ -117,7 +116,7 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
         DBResult rc = reader.nextColumnDesc(&column);
         if (rc == errAtEnd) break;
         if (rc != DBIERR_NONE) return rc;
-        if (typeClass(column.iTypeWord) == kClassNested) return errNotSupported;
+        if (typeClass(column.iTypeWord) == clsNested) return errNotSupported;
         FieldTypeOfWord type;
         rc = fieldTypeForTypeWord(column.iTypeWord, &type);
         if (rc != DBIERR_NONE) return rc;
@@ -136,17 +135,15 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
             if (rc == errAtEnd) break;
             if (rc != DBIERR_NONE) return rc;
             if (a.value.empty()) continue;  // nothing to apply or keep
-            if (named(a.name, "WIDTH") || named(a.name, "ELEMENTS")) {
+            if (named(a.name, kAttrWidth) || named(a.name, kAttrElements)) {
                 d.iUnits1 = static_cast<std::int32_t>(smallValue(a.typeWord, a.value));
-            } else if (named(a.name, "DECIMALS")) {
+            } else if (named(a.name, kAttrDecimals)) {
                 d.iUnits2 = static_cast<std::int32_t>(smallValue(a.typeWord, a.value));
-            } else if (named(a.name, "CALCULATED")) {
+            } else if (named(a.name, kAttrCalculated)) {
                 d.bCalculated = static_cast<std::int32_t>(smallValue(a.typeWord, a.value));
-            } else if (named(a.name, "SUBTYPE")) {
-                if (typeClass(a.typeWord) != kClassString) return errInvalidParameter;
-                const std::string name(
-                    reinterpret_cast<const char*>(a.value.data()),
-                    strnlen(reinterpret_cast<const char*>(a.value.data()), a.value.size()));
+            } else if (named(a.name, kAttrSubtype)) {
+                std::string_view name;
+                if (!decodeSubtypeValue(a.typeWord, a.value, &name)) return errInvalidParameter;
                 std::int32_t code = 0;
                 if (subtypeCodeFromName(name, &code)) {
                     d.iFldSubType = code;
@@ -183,24 +180,21 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
         if (rc != DBIERR_NONE) return rc;
         if (a.value.empty()) continue;
         bool keep = true;
-        if (named(a.name, "CHANGE_LOG")) {
-            if (!typeIsArray(a.typeWord) || typeSize(a.typeWord) != 4 || a.value.size() < 4)
-                return errInvalidParameter;
-            const std::uint32_t count =
-                std::min<std::uint64_t>(decodeFixed32(a.value.data()), (a.value.size() - 4) / 4);
-            if (count < 3) return errInvalidParameter;
+        if (named(a.name, kAttrChangeLog)) {
+            std::vector<ChangeLogTriple> entries;
+            if (!decodeChangeLog(a.typeWord, a.value, &entries)) return errInvalidParameter;
             log.clear();
-            for (std::uint32_t i = 0; i + 3 <= count; i += 3) {
-                const unsigned char* p = a.value.data() + 4 + 4 * i;
-                log.push_back({decodeFixed32(p), decodeFixed32(p + 4), decodeFixed32(p + 8)});
-            }
+            log.reserve(entries.size());
+            for (const ChangeLogTriple& e : entries) log.push_back({e.record, e.other, e.kind});
             keep = false;
         } else if (named(a.name, "DEFAULT_ORDER") || named(a.name, "PRIMARY_KEY") ||
                    named(a.name, "UNIQUE_KEY")) {
             // Keyed orders are not built by this engine; the attribute is kept and written again.
             if (!typeIsArray(a.typeWord)) return errInvalidParameter;
-        } else if (named(a.name, "AUTOINCVALUE")) {
-            if (FAutoIncField >= 0) FNextAutoInc = smallValue(a.typeWord, a.value);
+        } else if (named(a.name, kAttrAutoIncValue)) {
+            std::uint32_t next = 0;
+            if (FAutoIncField >= 0 && decodeAutoIncValue(a.typeWord, a.value, &next))
+                FNextAutoInc = next;
             keep = false;
         } else if (named(a.name, "READONLY")) {
             FReadOnly = smallValue(a.typeWord, a.value) != 0;

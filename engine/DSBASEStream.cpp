@@ -6,16 +6,12 @@
 #include "Coding.h"
 #include "DSBASE.h"
 #include "DSDATAPACKET.h"
-#include "FieldConverters.h"
 #include "SubtypeNames.h"
 #include "TypeWord.h"
+#include "packet/AttributeValues.h"
 
 namespace {
-constexpr std::uint32_t kU16Word = 0x00020002;        // unsigned 2-byte value
-constexpr std::uint32_t kSubtypeWord = 0x00490002;    // string with a 2-byte length prefix
-constexpr std::uint32_t kChangeLogWord = 0x00820004;  // array of u32
-constexpr std::uint32_t kAutoIncWord = 0x00010004;    // signed 4-byte value
-constexpr std::int32_t kAddedCalculated = 2;          // bCalculated of a field added later
+constexpr std::int32_t kAddedCalculated = 2;  // bCalculated of a field added later
 
 bool isStructureHead(const DSFLDDesc& f) {
     return f.iFldType == fldADT || f.iFldType == fldARRAY;
@@ -31,35 +27,18 @@ bool carriesWidth(std::int32_t type) {
            type == fldBCD || type == fldFMTBCD;
 }
 
-DBResult addU16Attribute(IDSWriter& writer, const char* name, std::uint16_t value) {
-    unsigned char bytes[2];
-    putFixed16(bytes, value);
-    return writer.addAttribute(attrColumn, name, kU16Word, sizeof bytes, bytes);
+DBResult addFieldUnits(IDSWriter& writer, const char* name, std::uint16_t units) {
+    const auto value = encodeFieldUnits(units);
+    return writer.addAttribute(attrColumn, name, kTypeWordUInt16, kFieldUnitsSize, value.data());
 }
 
-// A kept value as the writer takes it: a varying value gets its length prefix back. The
-// converter decides, not the type word's varying bit: the decimal classes ignore that bit, and
-// a prefix the writer does not strip would shift the value by its width at every save.
-std::vector<unsigned char> withPrefix(std::uint32_t typeWord,
-                                      const std::vector<unsigned char>& value) {
-    std::vector<unsigned char> out;
-    std::unique_ptr<FLDConv> conv;
-    if (makeConverter(typeWord, &conv) == DBIERR_NONE && conv->isVarying()) {
-        const auto n = static_cast<std::uint32_t>(value.size());
-        switch (conv->size()) {
-            case 1:
-                out.push_back(static_cast<unsigned char>(n));
-                break;
-            case 2:
-                putFixed16(out, static_cast<std::uint16_t>(n));
-                break;
-            default:
-                putFixed32(out, n);
-                break;
-        }
-    }
-    out.insert(out.end(), value.begin(), value.end());
-    return out;
+// An attribute whose value is held as the reader delivers it (a varying value without its
+// length prefix).
+DBResult addHeldAttribute(IDSWriter& writer, std::uint32_t level, const char* name,
+                          std::uint32_t typeWord, std::span<const unsigned char> value) {
+    const auto argument = attributeWriterArgument(typeWord, value);
+    return writer.addAttribute(level, name, typeWord, static_cast<std::uint32_t>(argument.size()),
+                               argument.data());
 }
 }  // namespace
 
@@ -99,55 +78,44 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
             rc = writer->addColumnDesc(columns[c]);
             if (rc == DBIERR_NONE && f.iFldSubType != 0) {
                 if (const char* name = subtypeName(f.iFldSubType)) {
-                    const std::size_t n = std::strlen(name);
-                    std::vector<unsigned char> value;
-                    putFixed16(value, static_cast<std::uint16_t>(n + 1));
-                    value.insert(value.end(), name, name + n + 1);
-                    rc = writer->addAttribute(attrColumn, "SUBTYPE", kSubtypeWord,
-                                              static_cast<std::uint32_t>(value.size()),
-                                              value.data());
+                    rc = addHeldAttribute(*writer, attrColumn, kAttrSubtype, kTypeWordString16,
+                                          encodeSubtypeValue(name));
                 }
             }
             if (rc == DBIERR_NONE && f.iUnits2 != 0 && !isStructureHead(f))
-                rc = addU16Attribute(*writer, "DECIMALS", static_cast<std::uint16_t>(f.iUnits2));
+                rc = addFieldUnits(*writer, kAttrDecimals, static_cast<std::uint16_t>(f.iUnits2));
             if (rc == DBIERR_NONE && f.iUnits1 != 0 && carriesWidth(f.iFldType))
-                rc = addU16Attribute(*writer, "WIDTH", static_cast<std::uint16_t>(f.iUnits1));
+                rc = addFieldUnits(*writer, kAttrWidth, static_cast<std::uint16_t>(f.iUnits1));
             if (rc == DBIERR_NONE && f.bCalculated != 0 && (f.iFldAttr & fldAttrLink) == 0)
-                rc = addU16Attribute(*writer, "CALCULATED", 1);
+                rc = addFieldUnits(*writer, kAttrCalculated, 1);
             for (const auto& p : FOptParams) {
                 if (rc != DBIERR_NONE) break;
                 if (p.fieldNo != f.iFieldID) continue;
-                const auto value = withPrefix(p.typeWord, p.value);
-                rc = writer->addAttribute(attrColumn, p.name.c_str(), p.typeWord,
-                                          static_cast<std::uint32_t>(value.size()), value.data());
+                rc = addHeldAttribute(*writer, attrColumn, p.name.c_str(), p.typeWord, p.value);
             }
         }
         // Table attributes.
         // A delta table carries no attributes of its own beyond the kept ones: its rows and
         // their statuses are the changes.
         if (rc == DBIERR_NONE && !FLog.empty() && !FHoldsDelta) {
-            std::vector<unsigned char> value;
-            putFixed32(value, static_cast<std::uint32_t>(FLog.count() * 3));
-            for (const DSLogEntry& e : FLog.entries()) {
-                putFixed32(value, e.record);
-                putFixed32(value, e.other);
-                putFixed32(value, e.kind);
-            }
-            rc = writer->addAttribute(attrTable, "CHANGE_LOG", kChangeLogWord,
+            std::vector<ChangeLogTriple> entries;
+            entries.reserve(FLog.count());
+            for (const DSLogEntry& e : FLog.entries())
+                entries.push_back({e.record, e.other, e.kind});
+            const auto value = encodeChangeLog(entries);
+            rc = writer->addAttribute(attrTable, kAttrChangeLog, kTypeWordUInt32Array,
                                       static_cast<std::uint32_t>(value.size()), value.data());
         }
         if (rc == DBIERR_NONE && FAutoIncField >= 0 && !FHoldsDelta) {
-            unsigned char value[4];
-            putFixed32(value, FNextAutoInc);
-            rc = writer->addAttribute(attrTable, "AUTOINCVALUE", kAutoIncWord, sizeof value, value);
+            const auto value = encodeAutoIncValue(static_cast<std::int32_t>(FNextAutoInc));
+            rc = writer->addAttribute(attrTable, kAttrAutoIncValue, kTypeWordInt32,
+                                      kAutoIncValueSize, value.data());
         }
         bool keptWritten = false;
         for (const auto& p : FOptParams) {
             if (rc != DBIERR_NONE) break;
             if (p.fieldNo != 0) continue;
-            const auto value = withPrefix(p.typeWord, p.value);
-            rc = writer->addAttribute(attrTable, p.name.c_str(), p.typeWord,
-                                      static_cast<std::uint32_t>(value.size()), value.data());
+            rc = addHeldAttribute(*writer, attrTable, p.name.c_str(), p.typeWord, p.value);
             keptWritten = true;
         }
         if (rc == DBIERR_NONE && !keptWritten)

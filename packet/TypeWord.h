@@ -70,6 +70,16 @@ constexpr std::uint32_t makeTypeWord(std::uint32_t cls, std::uint32_t size,
     return (cls << kTypeClassShift) | (size & kTypeSizeMask) | flags;
 }
 
+// Type words of the attribute values the engine writes itself.
+constexpr std::uint32_t kTypeWordUInt16 = makeTypeWord(clsUInt, 2);  // "WIDTH", "DECIMALS", ...
+constexpr std::uint32_t kTypeWordInt32 = makeTypeWord(clsInt, 4);    // "AUTOINCVALUE"
+// A string with a 2-byte length prefix ("SUBTYPE").
+constexpr std::uint32_t kTypeWordString16 = makeTypeWord(clsZString, 2, kTypeVarying);
+// An array of u32 elements ("CHANGE_LOG").
+constexpr std::uint32_t kTypeWordUInt32Array = makeTypeWord(clsUInt, 4, kTypeArray);
+static_assert(kTypeWordUInt16 == 0x00020002 && kTypeWordInt32 == 0x00010004 &&
+              kTypeWordString16 == 0x00490002 && kTypeWordUInt32Array == 0x00820004);
+
 // The name of a class as the class table gives it ("i4", "ui2", "r10", "string", ...), or
 // nullptr for the unnamed classes (structure, array, reference and the unlisted ones).
 const char* typeClassName(std::uint32_t typeWord);
