@@ -49,7 +49,7 @@ void TClientDataSet::raiseEngineError(IDSBase& table, DBResult code) {
     while (!message.empty() && isBlank(message.back())) message.pop_back();
     auto first = std::find_if_not(message.begin(), message.end(), isBlank);
     message.erase(message.begin(), first);
-    throw EDBClient(message, code);
+    throw EDBClient(message, code, table.lastReadFailure());
 }
 
 void TClientDataSet::check(DBResult code) {

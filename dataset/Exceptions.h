@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "packet/ReadFailure.h"
+
 class TComponent;
 
 class Exception : public std::runtime_error {
@@ -25,12 +27,15 @@ class EDatabaseError : public Exception {
 // A failure answered by the table engine: its text and its result code.
 class EDBClient : public EDatabaseError {
   public:
-    EDBClient(std::u16string message, std::int32_t errorCode)
-        : EDatabaseError(std::move(message)), FErrorCode(errorCode) {}
+    EDBClient(std::u16string message, std::int32_t errorCode, ReadFailure readFailure = {})
+        : EDatabaseError(std::move(message)), FErrorCode(errorCode), FReadFailure(readFailure) {}
     std::int32_t ErrorCode() const { return FErrorCode; }
+    // For a packet the engine could not load: the reader's failed check and its byte offset.
+    const ReadFailure& PacketReadFailure() const { return FReadFailure; }
 
   private:
     std::int32_t FErrorCode;
+    ReadFailure FReadFailure;
 };
 
 class EFCreateError : public Exception {

@@ -29,6 +29,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     [[nodiscard]] DBResult getTableInfo(DSTableInfo* info) override;
     [[nodiscard]] DBResult getFieldDescriptors(DSFLDDesc* descriptors) override;
     [[nodiscard]] DBResult appendPacket(PacketBytes packet, bool last) override;
+    ReadFailure lastReadFailure() const override { return FLastReadFailure; }
     [[nodiscard]] DBResult streamTable(std::vector<unsigned char>& packet) override;
     [[nodiscard]] DBResult commitChangeLog() override;
     [[nodiscard]] DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
@@ -195,6 +196,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     [[nodiscard]] DBResult loadMetadata(IDSReader& reader);
     [[nodiscard]] DBResult loadRows(IDSReader& reader);
     std::unique_ptr<IDSReader> FReader;
+    ReadFailure FLastReadFailure;  // of the last appendPacket, when the reader refused it
 
     bool FLogChanges = true;
     bool FReadOnly = false;

@@ -59,6 +59,7 @@ DBResult readAttribute(IDSReader& reader, Attribute& out) {
 
 DBResult DSBASE::appendPacket(PacketBytes packet, bool last) {
     std::lock_guard guard(FLock);
+    FLastReadFailure = {};
     if (!FDefined) return createFromPacket(std::move(packet), last);
 
     // Appending further rows to a table that was created from a packet.
@@ -76,6 +77,7 @@ DBResult DSBASE::appendPacket(PacketBytes packet, bool last) {
         const PacketHeader& h = FReader->header();
         if (!((h.packetFlags & PF_ROW_OFFSET) && h.rowCount == 0)) rc = loadRows(*FReader);
     }
+    if (rc != DBIERR_NONE) FLastReadFailure = FReader->lastFailure();
     if (rc == DBIERR_NONE) rc = rebuildIndexes();
     if (rc == DBIERR_NONE && last) FPartial = false;
     return rc;
@@ -83,20 +85,31 @@ DBResult DSBASE::appendPacket(PacketBytes packet, bool last) {
 
 DBResult DSBASE::createFromPacket(PacketBytes packet, bool last) {
     if (!packet) return errNotApplicable;
-    if (packet->empty()) return errPacketMismatch;
+    if (packet->empty()) {
+        FLastReadFailure = {"packet is empty", 0};
+        return errPacketMismatch;
+    }
     auto reader = createPacketReader();
     // Column and attribute names are UTF-8; string values are in the table's code page, which is
     // UTF-8 only for code page 65001.
     reader->setTextEncoding(narrowTextIsUtf8(), FCodePage);
     DBResult rc = reader->openPacket(packet);
-    if (rc != DBIERR_NONE) return rc;
-    if ((reader->header().packetFlags & PF_METADATA) == 0) return errNoMetadata;
+    if (rc != DBIERR_NONE) {
+        FLastReadFailure = reader->lastFailure();
+        return rc;
+    }
+    if ((reader->header().packetFlags & PF_METADATA) == 0) {
+        if (reader->getXmlMode() == 0)
+            FLastReadFailure = {"packet has no metadata", kHdrPacketFlags};
+        return errNoMetadata;
+    }
     FStreamMode = reader->getXmlMode() != 0 ? 5 : 0;
 
     rc = loadMetadata(*reader);
     if (rc == DBIERR_NONE) rc = loadRows(*reader);
     if (rc == DBIERR_NONE) rc = rebuildIndexes();
     if (rc != DBIERR_NONE) {
+        FLastReadFailure = reader->lastFailure();
         resetDefinition();
         FOptParams.clear();
         FPartial = false;

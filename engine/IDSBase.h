@@ -36,6 +36,10 @@ class IDSBase {
     // their status bytes, the change log); a table created from a packet appends the rows of
     // further packets. last marks the last packet of the table.
     [[nodiscard]] virtual DBResult appendPacket(PacketBytes packet, bool last) = 0;
+    // After appendPacket failed because the packet reader refused the packet: the check that
+    // failed and its byte offset (the result code is appendPacket's answer, unchanged).
+    // Nothing when the last appendPacket succeeded or failed for another reason.
+    virtual ReadFailure lastReadFailure() const = 0;
     // Produces the table's datapacket into packet: binary, or XML when the stream mode
     // (property 19) asks for it. On failure packet is empty and the table unchanged.
     [[nodiscard]] virtual DBResult streamTable(std::vector<unsigned char>& packet) = 0;

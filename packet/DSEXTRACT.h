@@ -39,11 +39,17 @@ class DSEXTRACT final : public IDSReader {
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
     const PacketHeader& header() const override { return FActive->header(); }
     std::uint32_t rowCapacityHint() const override { return FActive->rowCapacityHint(); }
+    ReadFailure lastFailure() const override {
+        return FFailure.failed() ? FFailure : FActive->lastFailure();
+    }
 
   private:
     TDATAPACKET_READ FBinary;
     XmlExtract FXml;
     IDSReader* FActive = &FBinary;
+    // What the front end itself found: a binary packet too short or too new for the binary
+    // reader, which the XML reader then refused.
+    ReadFailure FFailure;
 };
 
 std::unique_ptr<IDSReader> createPacketReader();

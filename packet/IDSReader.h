@@ -24,6 +24,7 @@
 #include "DBResult.h"
 #include "PacketColumnDesc.h"
 #include "PacketHeader.h"
+#include "packet/ReadFailure.h"
 
 using PacketBytes = std::shared_ptr<const std::vector<unsigned char>>;
 
@@ -95,4 +96,9 @@ class IDSReader {
     // How many of the header's rows the remaining bytes could hold at most: a bound for
     // reserving record slots that a forged row count cannot inflate.
     virtual std::uint32_t rowCapacityHint() const = 0;
+
+    // After a read refused because of the packet's bytes (or a read out of order): the check
+    // that failed and the byte offset where it failed. Kept until the next openPacket or
+    // attachRows; a read that succeeds leaves it alone.
+    virtual ReadFailure lastFailure() const = 0;
 };

@@ -29,11 +29,14 @@ bool hasXmlExtension(const std::string& name) {
     return ext == ".XML";
 }
 
-// An engine failure: its text and code.
+// An engine failure: its text and code, and for a packet the reader refused, the check that
+// failed and where.
 void reportEngineError(std::ostream& err, const std::string& context, const std::string& message,
-                       std::int32_t code) {
+                       std::int32_t code, const ReadFailure& failure = {}) {
     err << kProgram << context << message << " (error code "
-        << resultCodeText(static_cast<DBResult>(code)) << ")\n";
+        << resultCodeText(static_cast<DBResult>(code)) << ")";
+    if (failure.failed()) err << ": " << describeReadFailure(failure);
+    err << '\n';
 }
 
 // Runs a dataset step and turns its exceptions into messages on `err`; answers whether the
@@ -44,7 +47,8 @@ bool runDataSetStep(std::ostream& err, const std::string& invalidContext, Step s
         step();
         return true;
     } catch (const EDBClient& e) {
-        reportEngineError(err, invalidContext, utf8(e.Message()), e.ErrorCode());
+        reportEngineError(err, invalidContext, utf8(e.Message()), e.ErrorCode(),
+                          e.PacketReadFailure());
     } catch (const Exception& e) {
         err << kProgram << utf8(e.Message()) << '\n';
     } catch (const std::bad_alloc&) {
@@ -107,7 +111,8 @@ int runDump(const std::string& fileName, bool json, std::ostream& out, std::ostr
     }
     if (listing.error == DBIERR_NONE) return 0;
     out.flush();
-    reportEngineError(err, fileName + ": ", engineErrorText(listing.error), listing.error);
+    reportEngineError(err, fileName + ": ", engineErrorText(listing.error), listing.error,
+                      listing.failure);
     return kExitFailure;
 }
 

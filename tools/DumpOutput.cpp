@@ -132,12 +132,25 @@ void writeListingText(const PacketListing& listing, const std::string& fileName,
     }
 }
 
+namespace {
+// The reader's failure: code and text, and the failed check with its byte offset when known.
+nlohmann::ordered_json errorJson(const PacketListing& listing) {
+    nlohmann::ordered_json error = {{"code", listing.error},
+                                    {"message", engineErrorText(listing.error)}};
+    if (listing.failure.failed()) {
+        error["check"] = listing.failure.check;
+        error["offset"] = listing.failure.offset;
+    }
+    return error;
+}
+}  // namespace
+
 nlohmann::ordered_json listingToJson(const PacketListing& listing, const std::string& fileName) {
     const PacketHeader& h = listing.header;
     nlohmann::ordered_json doc;
     doc["file"] = fileName;
     if (!listing.opened) {
-        doc["error"] = {{"code", listing.error}, {"message", engineErrorText(listing.error)}};
+        doc["error"] = errorJson(listing);
         return doc;
     }
     doc["format"] = formatName(listing);
@@ -186,7 +199,7 @@ nlohmann::ordered_json listingToJson(const PacketListing& listing, const std::st
         doc["items"] = items;
     }
     if (listing.error != DBIERR_NONE) {
-        doc["error"] = {{"code", listing.error}, {"message", engineErrorText(listing.error)}};
+        doc["error"] = errorJson(listing);
     }
     return doc;
 }

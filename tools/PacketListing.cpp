@@ -114,6 +114,7 @@ PacketListing listPacket(std::vector<unsigned char> bytes) {
     }
     if (rc == DBIERR_NONE) rc = readRows(*reader, size, &listing);
     listing.error = rc;
+    if (rc != DBIERR_NONE) listing.failure = reader->lastFailure();
     return listing;
 }
 

@@ -11,6 +11,7 @@
 
 #include "DBResult.h"
 #include "PacketHeader.h"
+#include "packet/ReadFailure.h"
 
 struct ListedAttribute {
     std::string name;  // as stored: bytes, expected to be UTF-8 or ASCII
@@ -51,6 +52,8 @@ struct PacketListing {
     std::vector<ListedValue> items;
     // The first failure of the reader; what was read before it stays in the listing.
     DBResult error = DBIERR_NONE;
+    // The reader's failed check and its byte offset, when the reader said.
+    ReadFailure failure;
 };
 
 // Reads the whole packet. Every read is bounded by the packet's bytes.

@@ -36,11 +36,13 @@ DBResult TDATAPACKET_READ::openPacket(PacketBytes packet) {
     FListIndex = FListCount = 0;
     FRowsRead = 0;
     FHeader = PacketHeader{};
+    FFailure = {};
     releaseBytes();
-    if (!packet) return errPacketMismatch;
+    if (!packet) return fail(errPacketMismatch, "no packet given", 0);
     PacketHeader header;
     if (!decodePacketHeader(*packet, &header)) return openNonBinary(packet);
-    if (header.headerSize > packet->size()) return errPacketMismatch;
+    if (header.headerSize > packet->size())
+        return fail(errPacketMismatch, "header size points past the end", kHdrHeaderSize);
     FHeader = header;
     FPacket = std::move(packet);
     FPos = header.headerSize;
@@ -52,17 +54,25 @@ DBResult TDATAPACKET_READ::openPacket(PacketBytes packet) {
 }
 
 DBResult TDATAPACKET_READ::attachRows(PacketBytes packet) {
-    if (!packet) return errPacketMismatch;
+    FFailure = {};
+    if (!packet) return fail(errPacketMismatch, "no packet given", 0);
     PacketHeader header;
     if (!decodePacketHeader(*packet, &header)) return openNonBinary(packet);
-    if (!FOpen || !FMetadataComplete) return errNotApplicable;
+    if (!FOpen || !FMetadataComplete)
+        return fail(errNotApplicable, "rows attached before the metadata was read", 0);
     const bool hasRowOffset = (header.packetFlags & PF_ROW_OFFSET) != 0;
     if ((header.packetFlags & PF_METADATA) && header.rowCount != 0 && !hasRowOffset) {
-        return errPacketMismatch;  // the rows cannot be located without reading the metadata
+        // The rows cannot be located without reading the metadata.
+        return fail(errPacketMismatch, "rows without a row offset", kHdrPacketFlags);
     }
-    if (header.columnCount != FTables[0].columns.size()) return errPacketMismatch;
+    if (header.columnCount != FTables[0].columns.size())
+        return fail(errPacketMismatch, "column count differs from the first packet's",
+                    kHdrColumnCount);
     const std::size_t start = hasRowOffset ? header.rowDataOffset : header.headerSize;
-    if (start > packet->size()) return errPacketMismatch;
+    if (start > packet->size()) {
+        return fail(errPacketMismatch, "first row lies past the end",
+                    hasRowOffset ? kHdrRowDataOffset : kHdrHeaderSize);
+    }
     FHeader = header;
     FPacket = std::move(packet);
     FPos = start;
@@ -74,23 +84,27 @@ DBResult TDATAPACKET_READ::attachRows(PacketBytes packet) {
 }
 
 DBResult TDATAPACKET_READ::nextColumnDesc(PacketColumnDesc* column) {
-    if (!FOpen) return errNotApplicable;
-    if (!(FHeader.packetFlags & PF_METADATA)) return errNoMetadata;
+    if (!FOpen) return fail(errNotApplicable, "no packet open", 0);
+    if (!(FHeader.packetFlags & PF_METADATA))
+        return fail(errNoMetadata, "packet has no metadata", kHdrPacketFlags);
     if (column == nullptr) return errInvalidParameter;
     TableState& table = FTables[FCurrent];
     if (FMetadataComplete || table.columns.size() >= table.declared) return errAtEnd;
-    if (FListIndex < FListCount) return errNotApplicable;
+    if (FListIndex < FListCount)
+        return fail(errNotApplicable, "column read before the previous one's attributes", FPos);
 
+    const std::size_t start = FPos;
     ByteReader r = input();
     std::uint8_t nameLength;
-    if (!getFixed8(r, &nameLength)) return errPacketMismatch;
-    if (nameLength == 0) return errFieldNameNull;
+    if (!getFixed8(r, &nameLength))
+        return fail(errPacketMismatch, "column descriptor runs past the end", start);
+    if (nameLength == 0) return fail(errFieldNameNull, "column name is empty", start);
     const unsigned char* name;
     std::uint32_t typeWord;
     std::uint16_t attrs, attrCount;
     if (!r.getBytes(nameLength, &name) || !getFixed32(r, &typeWord) || !getFixed16(r, &attrs) ||
         !getFixed16(r, &attrCount)) {
-        return errPacketMismatch;
+        return fail(errPacketMismatch, "column descriptor runs past the end", start);
     }
     moveTo(r);
 
@@ -114,6 +128,7 @@ DBResult TDATAPACKET_READ::nextColumnDesc(PacketColumnDesc* column) {
     }
     TableState& current = FTables[FCurrent];
     current.columns.push_back(desc);
+    current.typeWordAt.push_back(start + 1 + nameLength);
     current.nestedOfColumn.push_back(nested);
     if (nested >= 0) FCurrent = nested;
     return DBIERR_NONE;
@@ -125,7 +140,8 @@ DBResult TDATAPACKET_READ::completeMetadata() {
         for (std::size_t j = 0; j < table.columns.size(); ++j) {
             ColumnSlot slot;
             if (makeConverter(table.columns[j].iTypeWord, &slot.conv) != DBIERR_NONE) {
-                return errInvalidFieldType;
+                return fail(errInvalidFieldType, "column type word names no type",
+                            table.typeWordAt[j]);
             }
             slot.indicatorIndex = 1 + j / 4;
             slot.nullMask = static_cast<unsigned char>(1u << (2 * (j % 4)));
@@ -149,7 +165,8 @@ DBResult TDATAPACKET_READ::endOfList() {
         if (table.columns.size() < table.declared) return errAtEnd;
         ByteReader r = input();
         std::uint16_t count;
-        if (!getFixed16(r, &count)) return errPacketMismatch;
+        if (!getFixed16(r, &count))
+            return fail(errPacketMismatch, "table attribute count runs past the end", FPos);
         moveTo(r);
         FList = List::table;
         FListIndex = 0;
@@ -170,25 +187,30 @@ DBResult TDATAPACKET_READ::endOfList() {
 
 DBResult TDATAPACKET_READ::readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
                                          void* value, bool measureOnly) {
-    if (!FOpen) return errNotApplicable;
-    if (!(FHeader.packetFlags & PF_METADATA)) return errNoMetadata;
+    if (!FOpen) return fail(errNotApplicable, "no packet open", 0);
+    if (!(FHeader.packetFlags & PF_METADATA))
+        return fail(errNoMetadata, "packet has no metadata", kHdrPacketFlags);
     if (FMetadataComplete) return errAtEnd;
     if (FListIndex >= FListCount) return endOfList();
 
+    const std::size_t start = FPos;
     ByteReader r = input();
     std::uint8_t nameLength;
     const unsigned char* nameBytes;
     std::uint32_t word;
     if (!getFixed8(r, &nameLength) || !r.getBytes(nameLength, &nameBytes) ||
         !getFixed32(r, &word)) {
-        return errPacketMismatch;
+        return fail(errPacketMismatch, "attribute runs past the end", start);
     }
+    const std::size_t valueAt = start + 1 + nameLength + 4;
     std::unique_ptr<FLDConv> conv;
-    if (makeConverter(word, &conv) != DBIERR_NONE) return errInvalidFieldType;
+    if (makeConverter(word, &conv) != DBIERR_NONE)
+        return fail(errInvalidFieldType, "attribute type word names no type", valueAt - 4);
     ByteReader measure = r;
     std::int32_t valueLength;
     std::uint8_t indicator;
-    if (!conv->read(measure, nullptr, &valueLength, &indicator)) return errPacketMismatch;
+    if (!conv->read(measure, nullptr, &valueLength, &indicator))
+        return fail(errPacketMismatch, "attribute value runs past the end", valueAt);
     // A negative length (content not fetched) has no bytes to deliver.
     const std::uint32_t needed = valueLength > 0 ? static_cast<std::uint32_t>(valueLength) : 0;
     if (measureOnly) {
@@ -246,7 +268,8 @@ void TDATAPACKET_READ::completeSlot() {
 
 DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::uint8_t* indicator,
                                        bool measureOnly) {
-    if (!FOpen || !FMetadataComplete) return errNotApplicable;
+    if (!FOpen || !FMetadataComplete)
+        return fail(errNotApplicable, "row read before the metadata is complete", FPos);
     if (!FPacket) return errAtEnd;  // all rows read
     TableState& table = FTables[FCurrent];
     ByteReader r = input();
@@ -254,7 +277,7 @@ DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::u
         if (FCurrent == 0 && FRowsRead >= FHeader.rowCount) return errAtEnd;
         std::uint8_t status;
         if (!getFixed8(r, &status) || !r.skip((table.slots.size() + 3) / 4)) {
-            return errPacketMismatch;
+            return fail(errPacketMismatch, "row status and indicators run past the end", FPos);
         }
         if (measureOnly) {
             *length = 1;
@@ -297,7 +320,8 @@ DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::u
     ByteReader measure = r;
     std::int32_t valueLength;
     std::uint8_t ind;
-    if (!slot.conv->read(measure, nullptr, &valueLength, &ind)) return errPacketMismatch;
+    if (!slot.conv->read(measure, nullptr, &valueLength, &ind))
+        return fail(errPacketMismatch, "row value runs past the end", FPos);
     if (measureOnly) {
         *length = valueLength;
         return DBIERR_NONE;
@@ -306,7 +330,7 @@ DBResult TDATAPACKET_READ::readRowItem(std::int32_t* length, void* value, std::u
         if (length == nullptr) return errInvalidParameter;
         if (*length < valueLength) {
             *length = valueLength;
-            return errInvalidParameter;
+            return fail(errInvalidParameter, "row value longer than the buffer given", FPos);
         }
         slot.conv->read(r, static_cast<unsigned char*>(value), &valueLength, &ind);
     }
@@ -339,19 +363,19 @@ DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteRead
             n = slot.conv->size();
             break;
         case PlainLayout::var8:
-            if (remaining < 1) return errPacketMismatch;
+            if (remaining < 1) return fail(errPacketMismatch, "row value runs past the end", FPos);
             prefix = 1;
             n = p[0];
             break;
         case PlainLayout::var16:
-            if (remaining < 2) return errPacketMismatch;
+            if (remaining < 2) return fail(errPacketMismatch, "row value runs past the end", FPos);
             prefix = 2;
             n = decodeFixed16(p);
             break;
         case PlainLayout::other:
             return errPacketMismatch;
     }
-    if (n > remaining - prefix) return errPacketMismatch;
+    if (n > remaining - prefix) return fail(errPacketMismatch, "row value runs past the end", FPos);
     const auto valueLength = static_cast<std::int32_t>(n);
     if (measureOnly) {
         *length = valueLength;
@@ -361,7 +385,7 @@ DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteRead
         if (length == nullptr) return errInvalidParameter;
         if (*length < valueLength) {
             *length = valueLength;
-            return errInvalidParameter;
+            return fail(errInvalidParameter, "row value longer than the buffer given", FPos);
         }
         if (n != 0) std::memcpy(value, p + prefix, n);
     }

@@ -27,6 +27,7 @@ class TDATAPACKET_READ : public IDSReader {
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
     const PacketHeader& header() const override { return FHeader; }
     std::uint32_t rowCapacityHint() const override;
+    ReadFailure lastFailure() const override { return FFailure; }
 
   protected:
     // A packet without a binary header; the binary reader has no use for it.
@@ -46,6 +47,7 @@ class TDATAPACKET_READ : public IDSReader {
         std::uint32_t declared = 0;
         int parent = -1;
         std::vector<PacketColumnDesc> columns;
+        std::vector<std::size_t> typeWordAt;  // where each column's type word lies
         std::vector<int> nestedOfColumn;
         std::vector<ColumnSlot> slots;
         std::size_t cursor = 0;  // 0: the next item is a row status, else 1 + slot index
@@ -55,6 +57,11 @@ class TDATAPACKET_READ : public IDSReader {
 
     enum class List { column, table };
 
+    // Notes the failed check and where it failed, and answers `code`.
+    DBResult fail(DBResult code, const char* check, std::size_t offset) {
+        FFailure = {check, offset};
+        return code;
+    }
     ByteReader input() const;
     void moveTo(const ByteReader& r);
     [[nodiscard]] DBResult readAttribute(char* name, std::uint32_t* typeWord, std::uint32_t* length,
@@ -82,4 +89,5 @@ class TDATAPACKET_READ : public IDSReader {
     std::uint32_t FRowsRead = 0;
     bool FUtf8 = false;
     std::uint32_t FCodePage = 0;
+    ReadFailure FFailure;
 };

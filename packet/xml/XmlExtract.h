@@ -21,6 +21,7 @@ class XmlExtract final : public IDSReader {
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
     const PacketHeader& header() const override { return FHeader; }
     std::uint32_t rowCapacityHint() const override { return FHeader.rowCount; }
+    ReadFailure lastFailure() const override { return FReader.lastFailure(); }
 
   private:
     enum class List { none, column, table };

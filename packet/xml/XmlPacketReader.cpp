@@ -57,13 +57,13 @@ std::uint32_t widenPrefix(std::uint32_t typeWord, std::size_t length) {
 class XmlPacketReader::Parser {
   public:
     Parser(XmlPacketReader& reader, std::string_view doc, std::size_t start)
-        : R(reader), FScanner(doc, start) {}
+        : R(reader), FDoc(doc), FScanner(doc, start) {}
 
     DBResult run(bool readMetadata) {
         DBResult rc = nextElement();
         if (rc != DBIERR_NONE) return rc;
         if (isTag(FToken, "DATAPACKET")) {
-            if (FToken.empty) return errPacketMismatch;
+            if (FToken.empty) return fail(errPacketMismatch, "DATAPACKET is empty", tokenAt());
             rc = nextElement();
             if (rc != DBIERR_NONE) return rc;
         }
@@ -77,19 +77,41 @@ class XmlPacketReader::Parser {
             if (rc != DBIERR_NONE) return rc;
             rc = nextElement();
             if (rc != DBIERR_NONE) return rc;
-            if (!isTag(FToken, "ROWDATA")) return errPacketMismatch;
+            if (!isTag(FToken, "ROWDATA")) return fail(errPacketMismatch, kNoRowData, tokenAt());
         } else if (!isTag(FToken, "ROWDATA")) {
-            return errPacketMismatch;
+            return fail(errPacketMismatch, kNoRowData, tokenAt());
         }
         if (readMetadata) indexColumns();
         return rows();
     }
 
   private:
+    static constexpr const char* kNoRowData = "no ROWDATA element where it belongs";
+    static constexpr const char* kNotClosed = "element is not closed";
+
+    // Notes the failed check and where it failed, and answers `code`.
+    DBResult fail(DBResult code, const char* check, std::size_t offset) {
+        R.FFailure = {check, offset};
+        return code;
+    }
+    // Where a piece of the document (a name, a value) begins.
+    std::size_t at(std::string_view piece) const {
+        return piece.data() == nullptr ? FDoc.size()
+                                       : static_cast<std::size_t>(piece.data() - FDoc.data());
+    }
+    // Where the current token's name begins (the end of the document for its end).
+    std::size_t tokenAt() const { return at(FToken.name); }
+    // The scanner's next token; a syntax error carries the scanner's check.
+    DBResult scan() {
+        DBResult rc = FScanner.next(&FToken);
+        if (rc != DBIERR_NONE) R.FFailure = FScanner.failure();
+        return rc;
+    }
+
     // The next start or end tag; text between elements is passed over.
     DBResult nextElement() {
         for (;;) {
-            DBResult rc = FScanner.next(&FToken);
+            DBResult rc = scan();
             if (rc != DBIERR_NONE) return rc;
             if (FToken.kind != XmlToken::Kind::Text) return DBIERR_NONE;
         }
@@ -100,9 +122,10 @@ class XmlPacketReader::Parser {
         if (FToken.empty) return DBIERR_NONE;
         const std::size_t depth = FScanner.depth();
         for (;;) {
-            DBResult rc = FScanner.next(&FToken);
+            DBResult rc = scan();
             if (rc != DBIERR_NONE) return rc;
-            if (FToken.kind == XmlToken::Kind::EndOfInput) return errPacketMismatch;
+            if (FToken.kind == XmlToken::Kind::EndOfInput)
+                return fail(errPacketMismatch, kNotClosed, FDoc.size());
             if (FToken.kind == XmlToken::Kind::EndTag && FScanner.depth() < depth) {
                 return DBIERR_NONE;
             }
@@ -123,7 +146,7 @@ class XmlPacketReader::Parser {
         DBResult rc =
             parseXmlValue(raw, typeWord & ~kTypeInDelta, metadataTextSettings(R.FSettings),
                           XmlBcdShape{}, &a.value, &isNull);
-        if (rc != DBIERR_NONE) return rc;
+        if (rc != DBIERR_NONE) return fail(rc, "attribute value is no value of its type", at(raw));
         if (isNull) return DBIERR_NONE;
         if (typeClass(typeWord) == clsZString && typeIsVarying(typeWord) &&
             !typeIsArray(typeWord)) {
@@ -144,11 +167,13 @@ class XmlPacketReader::Parser {
     DBResult paramElement(std::vector<XmlPacketAttribute>& list) {
         const XmlRawAttribute* name = findAttribute(FToken, "Name");
         const XmlRawAttribute* value = findAttribute(FToken, "Value");
-        if (name == nullptr || value == nullptr) return errPacketMismatch;
+        if (name == nullptr || value == nullptr)
+            return fail(errPacketMismatch, "PARAM without Name or Value", tokenAt());
         std::uint32_t type = R.FSettings.codePageConverter ? kWideStringType : kStringType;
         if (const XmlRawAttribute* t = findAttribute(FToken, "Type")) {
             type = typeWordFromXmlName(utf8Text(t->value));
-            if (type == 0 || typeClass(type) == clsNested) return errInvalidFieldType;
+            if (type == 0 || typeClass(type) == clsNested)
+                return fail(errInvalidFieldType, "PARAM type names no type", at(t->value));
         }
         if (findAttribute(FToken, "Roundtrip") != nullptr) type |= kTypeInDelta;
         const std::string_view rawValue = value->value;
@@ -176,9 +201,11 @@ class XmlPacketReader::Parser {
         for (;;) {
             DBResult rc = nextElement();
             if (rc != DBIERR_NONE) return rc;
-            if (FToken.kind == XmlToken::Kind::EndOfInput) return errPacketMismatch;
+            if (FToken.kind == XmlToken::Kind::EndOfInput)
+                return fail(errPacketMismatch, kNotClosed, FDoc.size());
             if (FToken.kind == XmlToken::Kind::EndTag) {
-                return isEndTag(FToken, name) ? DBIERR_NONE : errPacketMismatch;
+                if (isEndTag(FToken, name)) return DBIERR_NONE;
+                return fail(errPacketMismatch, "end tag closes another element", tokenAt());
             }
             rc = child();
             if (rc != DBIERR_NONE) return rc;
@@ -186,20 +213,24 @@ class XmlPacketReader::Parser {
     }
 
     DBResult field() {
-        if (R.FColumns.size() >= kMaxColumns) return errPacketMismatch;
+        if (R.FColumns.size() >= kMaxColumns)
+            return fail(errPacketMismatch, "more than 65535 columns", tokenAt());
         XmlPacketColumn column;
         const XmlRawAttribute* attrName = findAttribute(FToken, "attrname");
         if (attrName == nullptr) attrName = findAttribute(FToken, "tagname");
         const XmlRawAttribute* fieldName = findAttribute(FToken, "fieldname");
-        if (attrName == nullptr && fieldName == nullptr) return errPacketMismatch;
+        if (attrName == nullptr && fieldName == nullptr)
+            return fail(errPacketMismatch, "FIELD without a name", tokenAt());
         const XmlRawAttribute* fieldType = findAttribute(FToken, "fieldtype");
-        if (fieldType == nullptr) return errInvalidFieldType;
+        if (fieldType == nullptr)
+            return fail(errInvalidFieldType, "FIELD without a fieldtype", tokenAt());
         const std::uint32_t typeWord = typeWordFromXmlName(utf8Text(fieldType->value));
-        if (typeWord == 0 || typeClass(typeWord) == clsNested) return errInvalidFieldType;
+        if (typeWord == 0 || typeClass(typeWord) == clsNested)
+            return fail(errInvalidFieldType, "FIELD type names no type", at(fieldType->value));
 
         const std::string name = utf8Text(fieldName ? fieldName->value : attrName->value);
         const std::size_t nameLength = utf8CutLength(name, kMaxColumnName);
-        if (nameLength == 0) return errPacketMismatch;
+        if (nameLength == 0) return fail(errPacketMismatch, "FIELD name is empty", tokenAt());
         std::memcpy(column.desc.szName, name.data(), nameLength);
         column.desc.iTypeWord = typeWord;
         // The ROW attribute carries the name as written, in the document's own encoding.
@@ -287,8 +318,10 @@ class XmlPacketReader::Parser {
         const XmlPacketColumn& c = R.FColumns[column];
         bool isNull = false;
         DBResult rc = parseXmlValue(raw, c.desc.iTypeWord, R.FSettings, c.bcd, &FScratch, &isNull);
-        if (rc != DBIERR_NONE) return rc;
-        if (FScratch.size() > std::numeric_limits<std::uint32_t>::max()) return errPacketMismatch;
+        if (rc != DBIERR_NONE)
+            return fail(rc, "row value is no value of its column's type", at(raw));
+        if (FScratch.size() > std::numeric_limits<std::uint32_t>::max())
+            return fail(errPacketMismatch, "row value is too long", at(raw));
         StoredValue v{R.FValueBytes.size(), static_cast<std::uint32_t>(FScratch.size()), column,
                       static_cast<std::uint8_t>(isNull ? 1 : 0)};
         R.FValueBytes.insert(R.FValueBytes.end(), FScratch.begin(), FScratch.end());
@@ -310,7 +343,8 @@ class XmlPacketReader::Parser {
                 const auto [end, ec] =
                     std::from_chars(text.data(), text.data() + text.size(), status);
                 if (ec != std::errc{} || end != text.data() + text.size() || status > 0xFF) {
-                    return errPacketMismatch;
+                    return fail(errPacketMismatch, "RowState is no number from 0 to 255",
+                                at(a.value));
                 }
                 r.status = static_cast<std::uint8_t>(status);
                 continue;
@@ -328,9 +362,10 @@ class XmlPacketReader::Parser {
             const std::size_t depth = FScanner.depth();
             std::string_view text;
             for (;;) {
-                DBResult r2 = FScanner.next(&FToken);
+                DBResult r2 = scan();
                 if (r2 != DBIERR_NONE) return r2;
-                if (FToken.kind == XmlToken::Kind::EndOfInput) return errPacketMismatch;
+                if (FToken.kind == XmlToken::Kind::EndOfInput)
+                    return fail(errPacketMismatch, kNotClosed, FDoc.size());
                 if (FToken.kind == XmlToken::Kind::Text && FScanner.depth() == depth &&
                     text.empty()) {
                     text = FToken.text;
@@ -357,13 +392,16 @@ class XmlPacketReader::Parser {
 
     DBResult rows() {
         return children("ROWDATA", [&]() -> DBResult {
-            if (FToken.name.substr(0, 3) != "ROW") return errPacketMismatch;
+            if (FToken.name.substr(0, 3) != "ROW")
+                return fail(errPacketMismatch, "ROWDATA holds an element that is no ROW",
+                            tokenAt());
             return row();
         });
     }
 
     static constexpr std::uint32_t kNoColumn = 0xFFFFFFFF;
     XmlPacketReader& R;
+    std::string_view FDoc;
     XmlScanner FScanner;
     XmlToken FToken;
     std::vector<unsigned char> FScratch;
@@ -377,7 +415,7 @@ void XmlPacketReader::setTextEncoding(bool utf8, std::uint32_t codePage) {
 DBResult XmlPacketReader::read(std::span<const unsigned char> document, bool metadata) {
     const std::string_view doc(reinterpret_cast<const char*>(document.data()), document.size());
     XmlProlog prolog;
-    DBResult rc = readXmlProlog(doc, &prolog);
+    DBResult rc = readXmlProlog(doc, &prolog, &FFailure);
     if (rc == DBIERR_NONE) {
         FSettings.utf8Document = prolog.utf8;
         FSettings.utf8Table = FUtf8Table;
@@ -390,6 +428,7 @@ DBResult XmlPacketReader::read(std::span<const unsigned char> document, bool met
 }
 
 DBResult XmlPacketReader::openPacket(std::span<const unsigned char> document) {
+    FFailure = {};
     FHasMetadata = false;
     FColumns.clear();
     FTableAttributes.clear();
@@ -412,6 +451,7 @@ DBResult XmlPacketReader::openPacket(std::span<const unsigned char> document) {
 }
 
 DBResult XmlPacketReader::attachRows(std::span<const unsigned char> document) {
+    FFailure = {};
     FRows.clear();
     FValues.clear();
     FValueBytes.clear();

@@ -45,6 +45,7 @@
 
 #include "DBResult.h"
 #include "PacketColumnDesc.h"
+#include "packet/ReadFailure.h"
 #include "xml/XmlText.h"
 #include "xml/XmlValueText.h"
 
@@ -91,6 +92,10 @@ class XmlPacketReader {
     // The value of `column` in `row`; both must be in range.
     XmlFieldValue fieldValue(std::size_t row, std::size_t column) const;
 
+    // After openPacket or attachRows failed: the check that failed and the byte offset in the
+    // document where it failed.
+    const ReadFailure& lastFailure() const { return FFailure; }
+
   private:
     struct StoredValue {
         std::size_t offset;
@@ -118,4 +123,5 @@ class XmlPacketReader {
     std::vector<Row> FRows;
     std::vector<StoredValue> FValues;
     std::vector<unsigned char> FValueBytes;
+    ReadFailure FFailure;
 };

@@ -31,7 +31,11 @@ std::string_view encodingOf(std::string_view prolog) {
 
 }  // namespace
 
-DBResult readXmlProlog(std::string_view doc, XmlProlog* prolog) {
+DBResult readXmlProlog(std::string_view doc, XmlProlog* prolog, ReadFailure* failure) {
+    auto fail = [failure](const char* check, std::size_t offset) {
+        if (failure != nullptr) *failure = {check, offset};
+        return errPacketMismatch;
+    };
     *prolog = XmlProlog{};
     std::size_t p = 0;
     bool bom = false;
@@ -40,11 +44,12 @@ DBResult readXmlProlog(std::string_view doc, XmlProlog* prolog) {
         p = 3;
     }
     while (p < doc.size() && isBlank(doc[p])) ++p;
-    if (p >= doc.size() || doc[p] != '<') return errPacketMismatch;
+    if (p >= doc.size() || doc[p] != '<')
+        return fail("bad magic number: neither a binary nor an XML datapacket", p);
     bool declaresUtf8 = false;
     if (doc.substr(p, 2) == "<?") {
         const std::size_t end = doc.find("?>", p + 2);
-        if (end == std::string_view::npos) return errPacketMismatch;
+        if (end == std::string_view::npos) return fail("XML prolog is not closed", p);
         declaresUtf8 = equalsIgnoringAsciiCase(encodingOf(doc.substr(p, end - p)), "UTF-8");
         p = end + 2;
     }
@@ -55,7 +60,8 @@ DBResult readXmlProlog(std::string_view doc, XmlProlog* prolog) {
 
 DBResult XmlScanner::skipPast(std::string_view terminator) {
     const std::size_t end = FDoc.find(terminator, FPos);
-    if (end == std::string_view::npos) return errPacketMismatch;
+    if (end == std::string_view::npos)
+        return fail("comment or processing instruction is not closed", FPos - 2);
     FPos = end + terminator.size();
     return DBIERR_NONE;
 }
@@ -103,8 +109,9 @@ DBResult XmlScanner::endTag(XmlToken* token) {
     while (p < FDoc.size() && !endsName(FDoc[p])) ++p;
     const std::string_view name = FDoc.substr(nameStart, p - nameStart);
     while (p < FDoc.size() && isBlank(FDoc[p])) ++p;
-    if (p >= FDoc.size() || FDoc[p] != '>') return errPacketMismatch;
-    if (FOpen.empty() || FOpen.back() != name) return errPacketMismatch;
+    if (p >= FDoc.size() || FDoc[p] != '>') return fail("end tag is not closed", FPos);
+    if (FOpen.empty() || FOpen.back() != name)
+        return fail("end tag does not match its start tag", FPos);
     FOpen.pop_back();
     FPos = p + 1;
     token->kind = XmlToken::Kind::EndTag;
@@ -116,20 +123,21 @@ DBResult XmlScanner::startTag(XmlToken* token) {
     std::size_t p = FPos + 1;
     const std::size_t nameStart = p;
     while (p < FDoc.size() && !endsName(FDoc[p])) ++p;
-    if (p == nameStart) return errPacketMismatch;
-    if (FOpen.size() >= kMaxDepth) return errPacketMismatch;
+    if (p == nameStart) return fail("start tag has no name", FPos);
+    if (FOpen.size() >= kMaxDepth) return fail("elements nest too deep", FPos);
     token->kind = XmlToken::Kind::StartTag;
     token->name = FDoc.substr(nameStart, p - nameStart);
     for (;;) {
         while (p < FDoc.size() && isBlank(FDoc[p])) ++p;
-        if (p >= FDoc.size()) return errPacketMismatch;
+        if (p >= FDoc.size()) return fail("start tag runs past the end", FPos);
         if (FDoc[p] == '>') {
             FOpen.push_back(token->name);
             FPos = p + 1;
             return DBIERR_NONE;
         }
         if (FDoc[p] == '/') {
-            if (p + 1 >= FDoc.size() || FDoc[p + 1] != '>') return errPacketMismatch;
+            if (p + 1 >= FDoc.size() || FDoc[p + 1] != '>')
+                return fail("'/' in a start tag is not followed by '>'", p);
             token->empty = true;
             FPos = p + 2;
             return DBIERR_NONE;
@@ -138,17 +146,19 @@ DBResult XmlScanner::startTag(XmlToken* token) {
         XmlRawAttribute attribute;
         while (p < FDoc.size() && FDoc[p] != '=') {
             const char c = FDoc[p];
-            if (c == '>' || c == '/' || c == '"' || c == '\'' || c == '<') return errPacketMismatch;
+            if (c == '>' || c == '/' || c == '"' || c == '\'' || c == '<')
+                return fail("attribute has no '='", p);
             if (!isBlank(c)) attribute.name.push_back(c);
             ++p;
         }
-        if (p >= FDoc.size()) return errPacketMismatch;
+        if (p >= FDoc.size()) return fail("start tag runs past the end", FPos);
         ++p;  // "="
         while (p < FDoc.size() && isBlank(FDoc[p])) ++p;
-        if (p >= FDoc.size() || (FDoc[p] != '"' && FDoc[p] != '\'')) return errPacketMismatch;
+        if (p >= FDoc.size() || (FDoc[p] != '"' && FDoc[p] != '\''))
+            return fail("attribute value is not quoted", p);
         const char quote = FDoc[p++];
         const std::size_t end = FDoc.find(quote, p);
-        if (end == std::string_view::npos) return errPacketMismatch;
+        if (end == std::string_view::npos) return fail("attribute value is not closed", p - 1);
         attribute.value = FDoc.substr(p, end - p);
         token->attributes.push_back(std::move(attribute));
         p = end + 1;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "DBResult.h"
+#include "packet/ReadFailure.h"
 
 struct XmlRawAttribute {
     std::string name;        // blanks dropped
@@ -40,8 +41,10 @@ struct XmlProlog {
 };
 
 // Reads the byte-order mark and the optional prolog ("<?" ... "?>"). Fails with
-// errPacketMismatch when the first non-blank character is not "<" or the prolog is not closed.
-DBResult readXmlProlog(std::string_view document, XmlProlog* prolog);
+// errPacketMismatch when the first non-blank character is not "<" or the prolog is not closed;
+// `failure`, when given, then says which and where.
+DBResult readXmlProlog(std::string_view document, XmlProlog* prolog,
+                       ReadFailure* failure = nullptr);
 
 class XmlScanner {
   public:
@@ -56,12 +59,20 @@ class XmlScanner {
     // Number of open elements.
     std::size_t depth() const { return FOpen.size(); }
 
+    // After next() failed: the check and the byte offset in the document.
+    const ReadFailure& failure() const { return FFailure; }
+
   private:
     DBResult startTag(XmlToken* token);
     DBResult endTag(XmlToken* token);
     DBResult skipPast(std::string_view terminator);
+    DBResult fail(const char* check, std::size_t offset) {
+        FFailure = {check, offset};
+        return errPacketMismatch;
+    }
 
     std::string_view FDoc;
     std::size_t FPos;
     std::vector<std::string_view> FOpen;
+    ReadFailure FFailure;
 };

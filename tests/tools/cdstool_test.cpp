@@ -216,13 +216,18 @@ TEST_F(CdsTool, DamagedFilesAreReportedWithTheEngineMessageAndCode) {
         const char* name;
         std::string bytes;
         int code;
-        std::string text;  // the engine's text for the code
+        std::string text;    // the engine's text for the code
+        std::string detail;  // the failed check and its byte
     };
     const std::vector<Damage> damages = {
-        {"truncated.cds", good.substr(0, 200), 0x4005, "Mismatch in datapacket."},
-        {"text.cds", "just some text\n", 0x4005, "Mismatch in datapacket."},
-        {"newer.cds", newerVersion, 0x4005, "Mismatch in datapacket."},
-        {"nometa.cds", noMetadata, 0x4003, "Datapacket contains no meta data."},
+        {"truncated.cds", good.substr(0, 200), 0x4005, "Mismatch in datapacket.",
+         "column descriptor runs past the end at byte 195"},
+        {"text.cds", "just some text\n", 0x4005, "Mismatch in datapacket.",
+         "bad magic number: neither a binary nor an XML datapacket at byte 0"},
+        {"newer.cds", newerVersion, 0x4005, "Mismatch in datapacket.",
+         "major version above 3 at byte 4"},
+        {"nometa.cds", noMetadata, 0x4003, "Datapacket contains no meta data.",
+         "packet has no metadata at byte 18"},
     };
     for (const auto& d : damages) {
         SCOPED_TRACE(d.name);
@@ -230,7 +235,7 @@ TEST_F(CdsTool, DamagedFilesAreReportedWithTheEngineMessageAndCode) {
         writeText(file, d.bytes);
         char code[8];
         std::snprintf(code, sizeof code, "0x%04X", d.code);
-        const std::string message = d.text + " (error code " + code + ")\n";
+        const std::string message = d.text + " (error code " + code + ")" + ": " + d.detail + "\n";
 
         RunResult r = run("check " + quoted(file));
         EXPECT_NE(r.status, 0);
@@ -275,7 +280,40 @@ TEST_F(CdsTool, AnEmptyFileHasNoPacket) {
     EXPECT_EQ(r.err, "cdstool: Missing data provider or data packet\n");
     r = run("dump " + quoted(file));
     EXPECT_NE(r.status, 0);
-    EXPECT_EQ(r.err, "cdstool: " + file + ": Mismatch in datapacket. (error code 0x4005)\n");
+    EXPECT_EQ(r.err,
+              "cdstool: " + file +
+                  ": Mismatch in datapacket. (error code 0x4005): packet is empty at byte 0\n");
+}
+
+TEST_F(CdsTool, ALoadFailureNamesTheReadersCheckAndByteBesideTheCode) {
+    const std::string good = readText(writeStationFile());
+    const std::string file = folder.file("cut.cds");
+    // The last row ends in a string value; cut inside it.
+    writeText(file, good.substr(0, good.size() - 1));
+    const std::string expected =
+        "Mismatch in datapacket. (error code 0x4005): row value runs "
+        "past the end at byte ";
+
+    RunResult r = run("check " + quoted(file));
+    EXPECT_NE(r.status, 0);
+    const auto at = r.err.find(expected);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    const std::string offset = r.err.substr(at + expected.size());
+    ASSERT_FALSE(offset.empty());
+    EXPECT_EQ(offset.back(), '\n');
+    const std::size_t byte = std::stoul(offset);
+    EXPECT_LT(byte, good.size() - 1);
+    EXPECT_GT(byte, good.size() - 100);
+
+    // dump says the same, on stderr and in the JSON report.
+    r = run("dump " + quoted(file));
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.err, "cdstool: " + file + ": " + expected + std::to_string(byte) + "\n");
+    r = run("dump --json " + quoted(file));
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["error"]["code"], 0x4005);
+    EXPECT_EQ(doc["error"]["check"], "row value runs past the end");
+    EXPECT_EQ(doc["error"]["offset"], byte);
 }
 
 TEST_F(CdsTool, MissingFilesAreReportedByEveryCommand) {
