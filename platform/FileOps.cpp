@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "AtomicFileWriter.h"
 #include "Unicode.h"
 
 namespace {
@@ -136,6 +137,40 @@ FileResult moveFile(std::u16string_view source, std::u16string_view target) {
     }
     if (error == EXDEV) return moveFileByCopy(source, target);
     return FileResult(error);
+}
+
+namespace {
+// The checks before a target is replaced: a folder is never replaced, and a file the user may
+// not write stays as it is (the same answer the atomic writer gives it).
+int replaceableTargetError(const std::string& to) {
+    struct stat st;
+    if (::stat(to.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(to.c_str(), W_OK) != 0)
+        return EACCES;
+    return 0;
+}
+}  // namespace
+
+FileResult moveFileReplacingByCopy(std::u16string_view source, std::u16string_view target) {
+    std::vector<std::uint8_t> bytes;
+    if (FileResult read = readWholeFile(source, bytes); !read) return read;
+    if (FileResult written = writeFileAtomically(target, bytes); !written) return written;
+    // The target is complete; a source that cannot go is a left-over copy, not a failed move.
+    (void)deleteFile(source);
+    return FileResult();
+}
+
+FileResult moveFileReplacing(std::u16string_view source, std::u16string_view target) {
+    std::string from = utf16ToUtf8(source), to = utf16ToUtf8(target);
+    if (from.empty() || to.empty()) return FileResult(ENOENT);
+    if (int error = replaceableTargetError(to)) return FileResult(error);
+    struct stat st;
+    if (::stat(from.c_str(), &st) != 0) return FileResult(errno);
+    if (!S_ISREG(st.st_mode)) return FileResult(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    if (std::rename(from.c_str(), to.c_str()) == 0) return FileResult();
+    if (errno == EXDEV) return moveFileReplacingByCopy(source, target);
+    return FileResult(errno);
 }
 
 FileResult deleteFile(std::u16string_view path) {

@@ -23,6 +23,20 @@ FileResult moveFile(std::u16string_view source, std::u16string_view target);
 // file ends up in exactly one place.
 FileResult moveFileByCopy(std::u16string_view source, std::u16string_view target);
 
+// Moves a file to `target`, replacing a file already there, atomically: until the new file is
+// complete the old one stays as it was, and then the name points at the new one in one step.
+// Within one file system this is a rename over the target. Across file systems see
+// moveFileReplacingByCopy. A target without write permission is refused ("Permission denied"),
+// as every writer of the user's files refuses it; a folder is never replaced.
+FileResult moveFileReplacing(std::u16string_view source, std::u16string_view target);
+
+// The cross-file-system part of moveFileReplacing: the bytes go through an AtomicFileWriter (a
+// temporary file in the target's folder, flushed, renamed over the target), and only then is
+// `source` deleted. On a failure before the rename the target and the source are untouched. A
+// source that cannot be deleted afterwards is left beside the complete target: the move has
+// happened, and the answer is success.
+FileResult moveFileReplacingByCopy(std::u16string_view source, std::u16string_view target);
+
 // Deletes a file (not a folder).
 FileResult deleteFile(std::u16string_view path);
 

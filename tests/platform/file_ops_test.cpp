@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 
 #include "TempFolder.h"
 
@@ -104,6 +105,50 @@ TEST(FileOps, MoveAcrossFileSystems) {
     EXPECT_FALSE(fs::exists(here.file("temp.cds")));
     EXPECT_EQ(readText(there.file("new.cds")), "across");
     EXPECT_EQ(readText(there.file("taken.cds")), "keep");
+}
+
+// Replacing a station file: the new bytes take the old name, by rename or, across file
+// systems, by a complete copy renamed over it; a read-only target or a folder is refused and
+// nothing moves.
+TEST(FileOps, MoveReplacing) {
+    TempFolder here;
+    TempFolder there("/dev/shm");
+    writeText(here.file("taken.cds"), "earlier");
+    writeText(here.file("locked.cds"), "locked");
+    ::chmod(here.file("locked.cds").c_str(), 0444);
+    fs::create_directory(here.file("folder.cds"));
+
+    writeText(here.file("temp.cds"), "new");
+    EXPECT_EQ(moveFileReplacing(here.file16("temp.cds"), here.file16("locked.cds")).error(),
+              EACCES);
+    EXPECT_EQ(moveFileReplacing(here.file16("temp.cds"), here.file16("folder.cds")).error(),
+              EISDIR);
+    EXPECT_EQ(moveFileReplacing(here.file16("missing"), here.file16("taken.cds")).error(), ENOENT);
+    EXPECT_EQ(readText(here.file("locked.cds")), "locked");
+    EXPECT_EQ(readText(here.file("taken.cds")), "earlier");
+
+    ASSERT_TRUE(moveFileReplacing(here.file16("temp.cds"), here.file16("taken.cds")).ok());
+    EXPECT_FALSE(fs::exists(here.file("temp.cds")));
+    EXPECT_EQ(readText(here.file("taken.cds")), "new");
+
+    // The copy path, called directly so that it runs without a second file system too.
+    writeText(here.file("temp.cds"), "copied");
+    ASSERT_TRUE(moveFileReplacingByCopy(here.file16("temp.cds"), here.file16("taken.cds")).ok());
+    EXPECT_FALSE(fs::exists(here.file("temp.cds")));
+    EXPECT_EQ(readText(here.file("taken.cds")), "copied");
+    // taken.cds, locked.cds and folder.cds: no temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(here.path()), fs::directory_iterator()), 3);
+
+    struct stat a, b;
+    if (!there.valid() || ::stat(here.path().c_str(), &a) != 0 ||
+        ::stat(there.path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system to move to";
+    writeText(here.file("temp.cds"), "across");
+    writeText(there.file("taken.cds"), "keep");
+    ASSERT_TRUE(moveFileReplacing(here.file16("temp.cds"), there.file16("taken.cds")).ok());
+    EXPECT_FALSE(fs::exists(here.file("temp.cds")));
+    EXPECT_EQ(readText(there.file("taken.cds")), "across");
+    EXPECT_EQ(std::distance(fs::directory_iterator(there.path()), fs::directory_iterator()), 1);
 }
 
 TEST(FileOps, DeleteAndExists) {
