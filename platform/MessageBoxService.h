@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
@@ -26,6 +27,9 @@ struct MessageBoxRequest {
     MessageBeepKind beep = MessageBeepKind::None;
     // The button Enter presses; none given: the first button.
     std::optional<MessageBoxAnswer> defaultAnswer;
+    // Captions in place of the standard ones, in button order ("替换", "追加", "取消" on
+    // Yes+No+Cancel); the answers stay those of the standard buttons. Empty: standard captions.
+    std::vector<std::u16string> buttonTexts;
 };
 
 class MessageBoxService {

@@ -69,8 +69,11 @@ MessageBoxAnswer QtMessageBoxService::show(const MessageBoxRequest& request) {
     const std::vector<ButtonPair> buttons = buttonsOf(request.buttons);
     const MessageBoxAnswer dismissed = dismissAnswer(request.buttons);
     QMessageBox::StandardButton defaultButton = buttons.front().first;
-    for (const auto& [standard, answer] : buttons) {
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const auto& [standard, answer] = buttons[i];
         QPushButton* button = box.addButton(standard);
+        if (i < request.buttonTexts.size())
+            button->setText(QString::fromStdU16String(request.buttonTexts[i]));
         if (answer == dismissed) box.setEscapeButton(button);
         if (request.defaultAnswer == answer) defaultButton = standard;
     }

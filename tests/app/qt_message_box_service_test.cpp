@@ -101,6 +101,45 @@ TEST(QtMessageBoxService, ButtonsReadInChineseAndTheDefaultIsTheRequested) {
     }
 }
 
+// A three-way question with its own captions: each caption answers its standard button, the
+// default and Escape are the cancelling one.
+TEST(QtMessageBoxService, OwnCaptionsKeepTheStandardAnswers) {
+    QtMessageBoxService service;
+    MessageBoxRequest request;
+    request.text = u"replace or append?";
+    request.buttons = MessageBoxButtons::YesNoCancel;
+    request.defaultAnswer = MessageBoxAnswer::Cancel;
+    request.buttonTexts = {u"替换", u"追加", u"取消"};
+    const std::pair<const char*, MessageBoxAnswer> presses[] = {
+        {"替换", MessageBoxAnswer::Yes},
+        {"追加", MessageBoxAnswer::No},
+        {"取消", MessageBoxAnswer::Cancel},
+        {nullptr, MessageBoxAnswer::Cancel}};
+    for (const auto& [caption, answer] : presses) {
+        SCOPED_TRACE(caption != nullptr ? caption : "Escape");
+        whenBoxAppears([&, caption = caption](QMessageBox& box) {
+            QStringList texts;
+            for (QAbstractButton* button : box.buttons()) texts << button->text();
+            EXPECT_EQ(texts.size(), 3);
+            ASSERT_NE(box.defaultButton(), nullptr);
+            EXPECT_EQ(box.defaultButton()->text(), QStringLiteral("取消"));
+            if (caption == nullptr) {
+                box.reject();
+                return;
+            }
+            for (QAbstractButton* button : box.buttons()) {
+                if (button->text() == QString::fromUtf8(caption)) {
+                    button->click();
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no button " << caption << ": " << texts.join(u',').toStdString();
+            box.reject();
+        });
+        EXPECT_EQ(service.show(request), answer);
+    }
+}
+
 TEST(QtMessageBoxService, AnswersThePressedButtonOrTheDismissAnswer) {
     struct Case {
         MessageBoxButtons buttons;
