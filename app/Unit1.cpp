@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "AppPaths.h"
 #include "Artwork.h"
@@ -61,6 +62,7 @@ TForm1::TForm1(const WindowServices& services, QWidget* parent)
       FMessageBoxes(services.messageBoxes),
       FFolderBrowser(services.folderBrowser),
       FShell(services.shell),
+      FFileDialogs(services.fileDialogs),
       FErrorDisplay(services.messageBoxes, programTitle()) {
     setObjectName(QStringLiteral("Form1"));
     // Single non-sizing border; system menu, minimise and close, no maximise.
@@ -72,7 +74,10 @@ TForm1::TForm1(const WindowServices& services, QWidget* parent)
     setWindowIcon(programIcon());
 
     createFrameControls(*this);
+    createFileMenus();
     connectHandlers();
+    // Files dropped anywhere on the window open (see takeFileDrag).
+    setAcceptDrops(true);
 
     // The window sees every key press before the focused control does.
     qApp->installEventFilter(this);
@@ -356,7 +361,17 @@ void TForm1::Button1Click() {
 
     // The move never replaces a file. When it fails the working file stays where it was, and
     // nothing that follows a success happens.
-    const FileResult moved = moveFile(source, target);
+    FileResult moved = moveFile(source, target);
+    if (moved.error() == EEXIST) {
+        // Generating again under the name of a file that is there (the one opened, most
+        // often) replaces it only when the user says so; the old file stays whole until the
+        // new one is complete.
+        MessageBoxRequest question = windowMessage(
+            u"文件已存在，是否替换？", MessageBoxIcon::Question, MessageBoxButtons::YesNo, false);
+        question.defaultAnswer = MessageBoxAnswer::No;
+        if (FMessageBoxes.show(question) != MessageBoxAnswer::Yes) return;
+        moved = moveFileReplacing(source, target);
+    }
     if (!moved) {
         FMessageBoxes.show(windowMessage(u"生成文件失败：" + target + u"\n" + moved.message(),
                                          MessageBoxIcon::Error, MessageBoxButtons::Ok, false));
@@ -495,6 +510,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         return true;
     }
+
+    if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop) &&
+        widget->window() == this && takeFileDrag(event))
+        return true;
 
     if (event->type() == QEvent::KeyPress) {
         // A key press travels from the focused control up to its parents; the window looks at

@@ -4,11 +4,15 @@
 // input rules, the save sequence, the settings file and the error display live in their own
 // files.
 
+#include <QStringList>
 #include <QWidget>
+
+#include <string>
 
 #include "ClientDataSet.h"
 #include "DefaultErrorDisplay.h"
 
+class FileDialogService;
 class FolderBrowser;
 class MessageBoxService;
 class ShellOpenService;
@@ -16,7 +20,9 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QKeyEvent;
+class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
@@ -35,11 +41,12 @@ inline constexpr int kClientHeight = 490;
 extern bool SortAscending;
 
 // The services through which the window reaches the desktop: message boxes and beeps, the
-// folder chooser, and opening folders and web addresses.
+// folder chooser, opening folders and web addresses, and the file dialogs.
 struct WindowServices {
     MessageBoxService& messageBoxes;
     FolderBrowser& folderBrowser;
     ShellOpenService& shell;
+    FileDialogService& fileDialogs;
 };
 
 class TForm1 : public QWidget {
@@ -83,6 +90,8 @@ class TForm1 : public QWidget {
     QFrame* ToolButton4 = nullptr;       // separator
     QToolButton* ToolButton5 = nullptr;  // clear
     QToolButton* ToolButton6 = nullptr;  // delete
+    QMenu* PopupMenu1 = nullptr;         // right-click menu of GroupBox1
+    QAction* ImportListItem = nullptr;   // 导入电台列表…
 
     // Output page.
     QFrame* Panel4 = nullptr;
@@ -96,6 +105,8 @@ class TForm1 : public QWidget {
     QPushButton* Button1 = nullptr;        // generate
     QToolButton* SpeedButton2 = nullptr;   // forum
     TStatusBar* StatusBar1 = nullptr;      // panel 1: the output folder
+    QMenu* PopupMenu2 = nullptr;           // right-click menu of ListView1
+    QAction* ExportListItem = nullptr;     // 导出为播放列表…
 
     // Handlers. Each is run through the default error display (see handle()).
     void FormCreate();
@@ -131,6 +142,16 @@ class TForm1 : public QWidget {
     static int CompareListItems(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2,
                                 int column);
 
+    // Station files and station lists (StationListFiles.cpp).
+    // Opens files handed to the window, in order: by the command line, by a drop on either
+    // page, by the import menu. A station file opens as the station list (or replaces it, or is
+    // appended to it, as the user answers); a station list in one of the playlist formats is
+    // imported and summed up in a box; anything else is refused with a box naming the file.
+    // Files handed over while others are still being opened wait their turn.
+    void openFiles(const QStringList& paths);
+    void ImportListItemClick();
+    void ExportListItemClick();
+
     // Settings file.
     void LoadSettings();
     void SaveSettings();
@@ -141,6 +162,8 @@ class TForm1 : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -156,11 +179,23 @@ class TForm1 : public QWidget {
     // In edit mode, makes the station at `position` (or the last one, when fewer are left)
     // current again: the inputs show it, so browsing, modifying and deleting act on it.
     void returnToShownStation(std::int32_t position);
+    // StationListFiles.cpp: the menus, one file of a handover, and the two kinds of file.
+    void createFileMenus();
+    void openFile(const std::u16string& path, bool oneOfSeveral);
+    void openStationFile(const std::u16string& path);
+    void importStationList(const std::u16string& path, bool oneOfSeveral);
+    // A drag or drop over any control of the window that carries local files: answers whether
+    // the window took it.
+    bool takeFileDrag(QEvent* event);
 
     MessageBoxService& FMessageBoxes;
     FolderBrowser& FFolderBrowser;
     ShellOpenService& FShell;
+    FileDialogService& FFileDialogs;
     DefaultErrorDisplay FErrorDisplay;
     // Stations were added, changed or deleted since the last successful generate.
     bool FStationsChanged = false;
+    // Files handed over and not yet opened; true while openFiles works through them.
+    QStringList FPendingFiles;
+    bool FOpeningFiles = false;
 };

@@ -1,12 +1,15 @@
 // Program entry: the command-line options, the application, the main window, the message loop.
 
 #include <QApplication>
+#include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
 
 #include "Artwork.h"
 #include "ChineseTranslations.h"
+#include "QtFileDialogService.h"
 #include "QtFolderBrowser.h"
 #include "QtMessageBoxService.h"
 #include "QtShellOpenService.h"
@@ -22,7 +25,9 @@ constexpr const char* kUsage =
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n"
     "\n"
-    "Files named on the command line are accepted but not opened yet.\n"
+    "Each FILE is opened in the window, in order: a station file (.cds, binary or XML)\n"
+    "becomes the station list, or replaces it or is appended to it, as asked; a station\n"
+    "list (.m3u, .m3u8, .pls, .xspf, .csv, .json) is imported into the list.\n"
     "Qt's own options (such as -platform) are passed on to Qt.\n";
 
 // --help and --version, answered before any window system is asked for, so they work without
@@ -44,6 +49,23 @@ int answerInformationOptions(int argc, char* argv[]) {
     return -1;
 }
 
+// The files named on the command line, once Qt has taken its own options out: every argument
+// but the program's name, except options before "--".
+QStringList fileArguments(const QStringList& arguments) {
+    QStringList files;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!optionsEnded && arg == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) continue;
+        files << arg;
+    }
+    return files;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -56,9 +78,14 @@ int main(int argc, char* argv[]) {
     QtMessageBoxService messageBoxes;
     QtFolderBrowser folderBrowser;
     QtShellOpenService shell;
-    TForm1 form(WindowServices{messageBoxes, folderBrowser, shell});
+    QtFileDialogService fileDialogs;
+    TForm1 form(WindowServices{messageBoxes, folderBrowser, shell, fileDialogs});
     messageBoxes.setOwner(&form);
     folderBrowser.setOwner(&form);
+    fileDialogs.setOwner(&form);
     form.show();
+    // The files open once the window is up, so that their boxes stand over it.
+    const QStringList files = fileArguments(QCoreApplication::arguments());
+    if (!files.isEmpty()) QTimer::singleShot(0, &form, [&form, files] { form.openFiles(files); });
     return application.exec();
 }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "ClientDataSet.h"
+#include "FileDialogService.h"
 #include "FolderBrowser.h"
 #include "RecordingMessageBoxService.h"
 #include "ShellOpenService.h"
@@ -49,6 +50,41 @@ class RecordingFolderBrowser : public FolderBrowser {
   private:
     std::deque<std::optional<std::u16string>> FChoices;
     std::vector<std::u16string> FInstructions;
+};
+
+// Answers the file dialogs with queued choices (nothing queued: cancelled) and records the
+// titles and filters they were shown with.
+class RecordingFileDialogs : public FileDialogService {
+  public:
+    std::vector<std::u16string> chooseFilesToOpen(
+        const std::u16string& title, const std::vector<FileDialogFilter>& filters) override {
+        FTitles.push_back(title);
+        FFilters = filters;
+        if (FOpenChoices.empty()) return {};
+        std::vector<std::u16string> choice = FOpenChoices.front();
+        FOpenChoices.pop_front();
+        return choice;
+    }
+    std::optional<SaveFileChoice> chooseFileToSave(
+        const std::u16string& title, const std::vector<FileDialogFilter>& filters) override {
+        FTitles.push_back(title);
+        FFilters = filters;
+        if (FSaveChoices.empty()) return std::nullopt;
+        SaveFileChoice choice = FSaveChoices.front();
+        FSaveChoices.pop_front();
+        return choice;
+    }
+    void queueOpen(std::vector<std::u16string> paths) { FOpenChoices.push_back(std::move(paths)); }
+    void queueSave(SaveFileChoice choice) { FSaveChoices.push_back(std::move(choice)); }
+    const std::vector<std::u16string>& titles() const { return FTitles; }
+    // The filters of the last dialog.
+    const std::vector<FileDialogFilter>& filters() const { return FFilters; }
+
+  private:
+    std::deque<std::vector<std::u16string>> FOpenChoices;
+    std::deque<SaveFileChoice> FSaveChoices;
+    std::vector<std::u16string> FTitles;
+    std::vector<FileDialogFilter> FFilters;
 };
 
 // Records what the window asked to open; launches nothing.
@@ -144,7 +180,7 @@ class WindowTest : public ::testing::Test {
         form.reset();
         boxes.clear();
         for (MessageBoxAnswer answer : answers) boxes.queueAnswer(answer);
-        form = std::make_unique<TForm1>(WindowServices{boxes, folders, shell});
+        form = std::make_unique<TForm1>(WindowServices{boxes, folders, shell, fileDialogs});
     }
 
     // Shows the window and makes it the active one, so that focus changes reach controls.
@@ -175,6 +211,7 @@ class WindowTest : public ::testing::Test {
     RecordingMessageBoxService boxes;
     RecordingFolderBrowser folders;
     RecordingShell shell;
+    RecordingFileDialogs fileDialogs;
     std::unique_ptr<TForm1> form;
 };
 

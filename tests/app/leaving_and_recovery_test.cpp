@@ -151,7 +151,7 @@ TEST_F(RecoveryTest, LeftStationsAreOfferedAndRecoveredWithYes) {
         QFile file(QString::fromStdU16String(workingFilePath()));
         fileKeptWhileAsked = file.open(QIODevice::ReadOnly) && file.readAll() == before;
     });
-    form = std::make_unique<TForm1>(WindowServices{boxes, folders, shell});
+    form = std::make_unique<TForm1>(WindowServices{boxes, folders, shell, fileDialogs});
     EXPECT_TRUE(fileKeptWhileAsked);
 
     ASSERT_EQ(boxes.boxes().size(), 1u);

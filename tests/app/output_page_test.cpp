@@ -99,7 +99,8 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
         const char* reason;
     };
     const Case cases[] = {
-        {"ExistingFile", Failure::ExistingFile, "文件已存在"},
+        // Replacing a file that may not be written (after 是 to the question).
+        {"ExistingFile", Failure::ExistingFile, "拒绝访问"},
         {"MissingFolder", Failure::MissingFolder, "找不到文件或文件夹"},
         {"WorkingFileGone", Failure::WorkingFileGone, "找不到文件或文件夹"},
     };
@@ -112,6 +113,9 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
             QFile existing(QDir(outputFolder).filePath(QStringLiteral("x.cds")));
             ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
             existing.write("keep me");
+            existing.close();
+            ASSERT_TRUE(existing.setPermissions(QFileDevice::ReadOwner));
+            boxes.queueAnswer(MessageBoxAnswer::Yes);
         } else if (c.failure == Failure::MissingFolder) {
             form->StatusBar1->SetPanelText(1, dataHome.path(QStringLiteral("missing")));
         } else {
@@ -123,8 +127,8 @@ TEST_F(OutputPageTest, AFailedMoveIsReportedAndNothingElseHappens) {
 
         generate(QStringLiteral("x"));
 
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        const MessageBoxRequest& box = boxes.boxes().front();
+        ASSERT_EQ(boxes.boxes().size(), c.failure == Failure::ExistingFile ? 2u : 1u);
+        const MessageBoxRequest& box = boxes.boxes().back();
         EXPECT_EQ(box.title, u"Rovena");
         EXPECT_EQ(box.icon, MessageBoxIcon::Error);
         EXPECT_EQ(box.buttons, MessageBoxButtons::Ok);
