@@ -1,6 +1,7 @@
 #include "interchange/DuplicateAddressIndex.h"
 
 #include "dataset/ClientDataSet.h"
+#include "packet/AsciiCase.h"
 #include "stations/StationInput.h"
 #include "stations/StationSchema.h"
 
@@ -13,9 +14,7 @@ std::u16string addressKey(std::u16string_view address) {
         if (hostEnd == std::u16string::npos) hostEnd = key.size();
     }
     // Scheme and host are ASCII in practice; other letters keep their case.
-    for (std::size_t i = 0; i < hostEnd; ++i) {
-        if (key[i] >= u'A' && key[i] <= u'Z') key[i] = static_cast<char16_t>(key[i] + 32);
-    }
+    for (std::size_t i = 0; i < hostEnd; ++i) key[i] = asciiLower(key[i]);
     if (key.ends_with(u'/')) key.pop_back();
     return key;
 }

@@ -4,6 +4,7 @@
 
 #include "interchange/StationColumns.h"
 #include "interchange/TextLines.h"
+#include "packet/AsciiCase.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ struct PendingInfo {
 
 std::optional<bool> televisionFromType(const std::string& type) {
     if (isTelevisionTypeText(utf8Text(type))) return true;
-    if (asciiCaseInsensitiveEqual(trimmedBytes(type), "radio")) return false;
+    if (equalsIgnoringAsciiCase(trimmedBytes(type), "radio")) return false;
     return std::nullopt;
 }
 
@@ -44,7 +45,7 @@ PendingInfo infoFrom(const ExtInf& extInf) {
         } else if (name == "tvg-type" || name == "type") {
             if (const auto tv = televisionFromType(value)) info.television = tv;
         } else if (name == "radio") {
-            if (asciiCaseInsensitiveEqual(trimmedBytes(value), "true")) info.television = false;
+            if (equalsIgnoringAsciiCase(trimmedBytes(value), "true")) info.television = false;
         }
     }
     return info;
@@ -107,8 +108,7 @@ bool isTelevisionGroup(std::u16string_view group) {
     if (group.find(u"电视") != std::u16string_view::npos) return true;
     std::string word;
     const auto isTvWord = [&word] {
-        return asciiCaseInsensitiveEqual(word, "tv") ||
-               asciiCaseInsensitiveEqual(word, "television");
+        return equalsIgnoringAsciiCase(word, "tv") || equalsIgnoringAsciiCase(word, "television");
     };
     for (char16_t c : group) {
         const bool alphanumeric =

@@ -1,6 +1,7 @@
 #include "interchange/PlaylistFormat.h"
 
 #include "interchange/TextLines.h"
+#include "packet/AsciiCase.h"
 #include "platform/Unicode.h"
 
 std::string_view playlistFormatName(PlaylistFormat format) {
@@ -20,9 +21,9 @@ std::string_view playlistFormatName(PlaylistFormat format) {
 }
 
 std::optional<PlaylistFormat> playlistFormatNamed(std::string_view name) {
-    if (asciiCaseInsensitiveEqual(name, "m3u8")) return PlaylistFormat::M3u;
+    if (equalsIgnoringAsciiCase(name, "m3u8")) return PlaylistFormat::M3u;
     for (PlaylistFormat format : kPlaylistFormats) {
-        if (asciiCaseInsensitiveEqual(name, playlistFormatName(format))) return format;
+        if (equalsIgnoringAsciiCase(name, playlistFormatName(format))) return format;
     }
     return std::nullopt;
 }

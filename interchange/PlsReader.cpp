@@ -5,6 +5,7 @@
 #include <string>
 
 #include "interchange/TextLines.h"
+#include "packet/AsciiCase.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ PlaylistReadResult readPls(std::string_view text) {
             const std::size_t close = line.find(']');
             inPlaylist =
                 close != std::string_view::npos &&
-                asciiCaseInsensitiveEqual(trimmedBytes(line.substr(1, close - 1)), "playlist");
+                equalsIgnoringAsciiCase(trimmedBytes(line.substr(1, close - 1)), "playlist");
             continue;
         }
         const std::size_t equals = line.find('=');

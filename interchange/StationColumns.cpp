@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "interchange/TextLines.h"
+#include "packet/AsciiCase.h"
 #include "stations/StationInput.h"
 
 namespace {
@@ -42,7 +43,7 @@ constexpr ColumnName kColumnNames[] = {
 std::optional<StationColumn> stationColumnNamed(std::string_view utf8Name) {
     const std::string_view name = trimmedBytes(utf8Name);
     for (const ColumnName& known : kColumnNames) {
-        if (asciiCaseInsensitiveEqual(name, known.name)) return known.column;
+        if (equalsIgnoringAsciiCase(name, known.name)) return known.column;
     }
     return std::nullopt;
 }
@@ -54,9 +55,8 @@ bool isTelevisionTypeText(std::u16string_view text) {
         if (c >= 0x80) return trimmed == u"电视" || trimmed == kTvStationCaption;
         ascii.push_back(static_cast<char>(c));
     }
-    return asciiCaseInsensitiveEqual(ascii, "tv") ||
-           asciiCaseInsensitiveEqual(ascii, "television") ||
-           asciiCaseInsensitiveEqual(ascii, "video");
+    return equalsIgnoringAsciiCase(ascii, "tv") || equalsIgnoringAsciiCase(ascii, "television") ||
+           equalsIgnoringAsciiCase(ascii, "video");
 }
 
 void EntryBuilder::set(StationColumn column, std::u16string value) {

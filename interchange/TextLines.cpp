@@ -24,31 +24,6 @@ std::string_view trimmedBytes(std::string_view text) {
     return text.substr(first, last - first);
 }
 
-namespace {
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-}  // namespace
-
-bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
-bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           asciiCaseInsensitiveEqual(text.substr(0, prefix.size()), prefix);
-}
-
-std::string asciiLowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
 std::u16string utf8Text(std::string_view text) {
     // Plain ASCII, by far the most common content of a playlist, needs no decoder.
     std::u16string out;

@@ -1,6 +1,6 @@
 #pragma once
 // Small text helpers shared by the line-based readers: splitting into lines (CRLF, LF or a lone
-// CR), trimming, ASCII case-insensitive comparison, and UTF-8 to UTF-16.
+// CR), trimming, and UTF-8 to UTF-16 (ASCII case is packet/AsciiCase.h).
 
 #include <cstddef>
 #include <string>
@@ -24,10 +24,6 @@ class TextLineReader {
 
 // Without leading and trailing blanks and control characters (bytes up to 0x20).
 std::string_view trimmedBytes(std::string_view text);
-
-bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b);
-bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
-std::string asciiLowerCase(std::string_view text);
 
 // Well-formed UTF-8 (as the decoded text always is) to UTF-16.
 std::u16string utf8Text(std::string_view text);

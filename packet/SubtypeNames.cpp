@@ -1,5 +1,7 @@
 #include "SubtypeNames.h"
 
+#include "packet/AsciiCase.h"
+
 namespace {
 
 struct Subtype {
@@ -15,18 +17,6 @@ constexpr Subtype kSubtypes[] = {
     {37, "ADTDate"}, {38, "Guid"},      {70, "Reference"},
 };
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 const char* subtypeName(std::int32_t code) {
@@ -38,7 +28,7 @@ const char* subtypeName(std::int32_t code) {
 
 bool subtypeCodeFromName(std::string_view name, std::int32_t* code) {
     for (const auto& s : kSubtypes) {
-        if (equalsIgnoringCase(name, s.name)) {
+        if (equalsIgnoringAsciiCase(name, s.name)) {
             *code = s.code;
             return true;
         }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "packet/AsciiCase.h"
+
 namespace {
 
 const char* intName(std::uint32_t size, bool isSigned) {
@@ -17,14 +19,6 @@ const char* intName(std::uint32_t size, bool isSigned) {
         default:
             return nullptr;
     }
-}
-
-std::string asciiLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 // The integer type word named by a size digit ('1', '2', '4', '8'), or 0.
@@ -129,7 +123,7 @@ DBResult xmlTypeNameForWrite(std::uint32_t typeWord, const char** name) {
 }
 
 std::uint32_t typeWordFromXmlName(std::string_view text) {
-    const std::string name = asciiLower(text);
+    const std::string name = asciiLowerCase(text);
     struct Exact {
         const char* name;
         std::uint32_t word;

@@ -1,12 +1,9 @@
 #include "StationInput.h"
 
 #include "StationSchema.h"
+#include "packet/AsciiCase.h"
 
 namespace {
-
-char16_t asciiUpper(char16_t unit) {
-    return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
-}
 
 // Ordinal search ignoring the case of ASCII letters; the markers are ASCII, so other letters
 // never need folding to match them.
@@ -14,7 +11,7 @@ bool containsIgnoringAsciiCase(std::u16string_view text, std::u16string_view mar
     if (marker.size() > text.size()) return false;
     for (std::size_t start = 0; start + marker.size() <= text.size(); ++start) {
         std::size_t i = 0;
-        while (i < marker.size() && asciiUpper(text[start + i]) == asciiUpper(marker[i])) ++i;
+        while (i < marker.size() && asciiLower(text[start + i]) == asciiLower(marker[i])) ++i;
         if (i == marker.size()) return true;
     }
     return false;

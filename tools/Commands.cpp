@@ -11,6 +11,7 @@
 #include "Streams.h"
 #include "Unicode.h"
 #include "ValueText.h"
+#include "packet/AsciiCase.h"
 
 namespace {
 
@@ -24,9 +25,7 @@ bool hasXmlExtension(const std::string& name) {
     const auto slash = name.find_last_of('/');
     const auto dot = name.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-    std::string ext = name.substr(dot);
-    for (char& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return ext == ".XML";
+    return equalsIgnoringAsciiCase(std::string_view(name).substr(dot), ".xml");
 }
 
 // An engine failure: its text and code, and for a packet the reader refused, the check that

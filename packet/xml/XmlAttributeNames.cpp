@@ -1,6 +1,7 @@
 #include "xml/XmlAttributeNames.h"
 
 #include "TypeWord.h"
+#include "packet/AsciiCase.h"
 
 namespace {
 
@@ -44,18 +45,6 @@ constexpr KnownAttribute kKnown[] = {
 };
 
 }  // namespace
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool isXmlKnownAttribute(std::string_view name) {
     for (const auto& k : kKnown) {

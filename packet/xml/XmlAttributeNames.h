@@ -13,6 +13,3 @@ bool isXmlKnownAttribute(std::string_view name);
 // The type word under which the reader converts an element attribute named `name`: the type of
 // a known attribute, "IntArray" for "MD_FIELDLINKS", "string" for every other name.
 std::uint32_t xmlAttributeReadType(std::string_view name);
-
-// True when `a` and `b` are equal without regard to ASCII case.
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);

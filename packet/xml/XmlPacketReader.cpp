@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "TypeWord.h"
+#include "packet/AsciiCase.h"
 #include "xml/XmlAttributeNames.h"
 #include "xml/XmlScanner.h"
 

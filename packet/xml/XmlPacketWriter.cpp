@@ -7,6 +7,7 @@
 #include "FieldConverters.h"
 #include "PacketHeader.h"
 #include "TypeWord.h"
+#include "packet/AsciiCase.h"
 #include "xml/XmlAttributeNames.h"
 #include "xml/XmlValueText.h"
 

@@ -1,6 +1,6 @@
 #include "xml/XmlScanner.h"
 
-#include "xml/XmlAttributeNames.h"
+#include "packet/AsciiCase.h"
 #include "xml/XmlText.h"
 
 namespace {
