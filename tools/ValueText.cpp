@@ -7,10 +7,10 @@
 #include "CodePage.h"
 #include "TypeWord.h"
 #include "Unicode.h"
+#include "packet/Calendar.h"
 
 namespace {
 
-constexpr std::int64_t kMsPerDay = 86400000;
 constexpr std::int64_t kLastDay = 3652059;  // 9999-12-31
 
 std::uint64_t readUnsigned(std::span<const unsigned char> bytes, std::size_t size) {
@@ -56,19 +56,6 @@ DecodedValue realValue(double r) {
 
 std::string twoDigits(unsigned n) {
     return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
-}
-
-// Civil date from days since 1970-01-01 (proleptic Gregorian calendar).
-void civilFromDays(std::int64_t z, std::int64_t* year, unsigned* month, unsigned* day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    *day = doy - (153 * mp + 2) / 5 + 1;
-    *month = mp < 10 ? mp + 3 : mp - 9;
-    *year = static_cast<std::int64_t>(yoe) + era * 400 + (*month <= 2 ? 1 : 0);
 }
 
 std::string yearText(std::int64_t year) {
@@ -253,10 +240,8 @@ DecodedValue decodeValue(std::uint32_t typeWord, std::span<const unsigned char> 
 
 bool dayNumberText(std::int64_t day, std::string* out) {
     if (day < 1 || day > kLastDay) return false;
-    std::int64_t year;
-    unsigned month, dayOfMonth;
-    civilFromDays(day - 719163, &year, &month, &dayOfMonth);
-    *out = yearText(year) + "-" + twoDigits(month) + "-" + twoDigits(dayOfMonth);
+    const CivilDate date = dateFromDayNumber(day);
+    *out = yearText(date.year) + "-" + twoDigits(date.month) + "-" + twoDigits(date.day);
     return true;
 }
 

@@ -10,12 +10,13 @@
 
 #include "FieldConverters.h"
 #include "TypeWord.h"
+#include "packet/Base64.h"
+#include "packet/BcdText.h"
+#include "packet/Calendar.h"
+#include "packet/ShortestFloatText.h"
 
 namespace {
 
-constexpr std::int64_t kMsPerDay = 86400000;
-// Day number (1 = 0001-01-01) of 1970-01-01.
-constexpr std::int64_t kUnixEpochDay = 719163;
 constexpr std::size_t kBcdPacked = 18;
 constexpr int kBcdMaxDigits = static_cast<int>(kBcdPacked - 2) * 2;
 
@@ -53,45 +54,11 @@ void appendUInt(std::string& out, std::uint64_t v) {
     out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
-// --- calendar (proleptic Gregorian) -----------------------------------------------------------
-
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civilFromDays(std::int64_t z, std::int64_t* y, unsigned* m, unsigned* d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    *d = doy - (153 * mp + 2) / 5 + 1;
-    *m = mp < 10 ? mp + 3 : mp - 9;
-    *y = static_cast<std::int64_t>(yoe) + era * 400 + (*m <= 2);
-}
-
-unsigned daysInMonth(std::int64_t y, unsigned m) {
-    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return m == 2 && leap ? 29 : kDays[m - 1];
-}
-
-bool validDate(std::int64_t y, unsigned m, unsigned d) {
-    return m >= 1 && m <= 12 && d >= 1 && d <= daysInMonth(y, m);
-}
-
 void appendDateText(std::string& out, std::int64_t dayNumber) {
-    std::int64_t y;
-    unsigned m, d;
-    civilFromDays(dayNumber - kUnixEpochDay, &y, &m, &d);
+    const CivilDate date = dateFromDayNumber(dayNumber);
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%04lld%02u%02u", static_cast<long long>(y), m, d);
+    std::snprintf(buf, sizeof buf, "%04lld%02u%02u", static_cast<long long>(date.year), date.month,
+                  date.day);
     out += buf;
 }
 
@@ -100,59 +67,6 @@ void appendTimeText(std::string& out, std::int64_t ms) {
     std::snprintf(buf, sizeof buf, "%02lld:%02lld:%05lld", static_cast<long long>(ms / 3600000),
                   static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms % 60000));
     out += buf;
-}
-
-// --- floats -----------------------------------------------------------------------------------
-
-// The shortest of `digits` or `digits` + 1 significant digits that reads back to the value.
-template <typename T>
-void appendFloat(std::string& out, T v, int digits) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
-    T back{};
-    std::from_chars(buf, r.ptr, back);
-    if (back != v && !std::isnan(v)) {
-        r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits + 1);
-    }
-    out.append(buf, r.ptr);
-}
-
-// --- BCD ------------------------------------------------------------------------------------
-
-int bcdDigit(const unsigned char* fraction, int k) {
-    const unsigned char b = fraction[k / 2];
-    return k % 2 == 0 ? b >> 4 : b & 0x0F;
-}
-
-void appendBcdText(std::string& out, const unsigned char* value, std::size_t length) {
-    const int available = (static_cast<int>(length) - 2) * 2;
-    const int precision = std::min<int>(value[0], std::max(available, 0));
-    const int places = std::min<int>(value[1] & 0x3F, precision);
-    const bool negative = (value[1] & 0x80) != 0;
-    const unsigned char* fraction = value + 2;
-    const int intDigits = precision - places;
-    std::string text;
-    for (int k = 0; k < intDigits; ++k) {
-        const int digit = bcdDigit(fraction, k);
-        if (text.empty() && digit == 0) continue;  // leading zero
-        text.push_back(static_cast<char>('0' + std::min(digit, 9)));
-    }
-    if (text.empty()) text = "0";
-    bool nonZero = text != "0";
-    if (places > 0) {
-        text.push_back('.');
-        for (int k = intDigits; k < precision; ++k) {
-            const int digit = bcdDigit(fraction, k);
-            nonZero = nonZero || digit != 0;
-            text.push_back(static_cast<char>('0' + std::min(digit, 9)));
-        }
-    }
-    if (!nonZero) {
-        out += "0";
-        return;
-    }
-    if (negative) out.push_back('-');
-    out += text;
 }
 
 // --- parsing helpers --------------------------------------------------------------------------
@@ -223,9 +137,9 @@ bool parseDateText(std::string_view t, std::size_t* pos, std::int64_t* dayNumber
         readDigits(t, &p, 2, &d);
     }
     if (yearDigits == 2) y += y < 50 ? 2000 : 1900;
-    if (!validDate(y, static_cast<unsigned>(m), static_cast<unsigned>(d))) return false;
-    *dayNumber =
-        daysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) + kUnixEpochDay;
+    const CivilDate date{y, static_cast<unsigned>(m), static_cast<unsigned>(d)};
+    if (!isValidDate(date.year, date.month, date.day)) return false;
+    *dayNumber = dayNumberFromDate(date);
     *pos = p;
     return true;
 }
@@ -428,7 +342,7 @@ void parseSqlTimeStamp(std::string_view t, bool withOffset, std::vector<unsigned
     readDigits(t, &p, 4, &y);
     readDigits(t, &p, 2, &m);
     readDigits(t, &p, 2, &d);
-    if (!validDate(y, static_cast<unsigned>(m), static_cast<unsigned>(d))) {
+    if (!isValidDate(y, static_cast<unsigned>(m), static_cast<unsigned>(d))) {
         *isNull = true;
         return;
     }
@@ -492,63 +406,6 @@ void appendSqlTimeStamp(std::string& out, const unsigned char* v, bool withOffse
 
 }  // namespace
 
-std::string base64Encode(const unsigned char* bytes, std::size_t length) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((length + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 3 <= length; i += 3) {
-        const std::uint32_t v = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        for (int s = 18; s >= 0; s -= 6) out.push_back(kAlphabet[(v >> s) & 0x3F]);
-    }
-    if (length - i == 1) {
-        const std::uint32_t v = bytes[i] << 16;
-        out.push_back(kAlphabet[(v >> 18) & 0x3F]);
-        out.push_back(kAlphabet[(v >> 12) & 0x3F]);
-        out += "==";
-    } else if (length - i == 2) {
-        const std::uint32_t v = (bytes[i] << 16) | (bytes[i + 1] << 8);
-        out.push_back(kAlphabet[(v >> 18) & 0x3F]);
-        out.push_back(kAlphabet[(v >> 12) & 0x3F]);
-        out.push_back(kAlphabet[(v >> 6) & 0x3F]);
-        out.push_back('=');
-    }
-    return out;
-}
-
-std::vector<unsigned char> base64Decode(std::string_view text) {
-    auto sextet = [](char c) -> int {
-        if (c >= 'A' && c <= 'Z') return c - 'A';
-        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-        if (c >= '0' && c <= '9') return c - '0' + 52;
-        if (c == '+') return 62;
-        if (c == '/') return 63;
-        return -1;
-    };
-    std::vector<unsigned char> out;
-    std::size_t p = 0;
-    while (p < text.size() && sextet(text[p]) < 0) ++p;
-    out.reserve((text.size() - p) / 4 * 3 + 3);
-    std::uint32_t acc = 0;
-    int bits = 0;
-    for (; p < text.size(); ++p) {
-        const int v = sextet(text[p]);
-        if (v < 0) {
-            if (isBlank(text[p])) continue;
-            break;
-        }
-        acc = (acc << 6) | static_cast<std::uint32_t>(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.push_back(static_cast<unsigned char>(acc >> bits));
-            acc &= (1u << bits) - 1;
-        }
-    }
-    return out;
-}
-
 DBResult appendXmlValue(std::string& out, std::uint32_t typeWord, const unsigned char* value,
                         std::size_t length, const XmlTextSettings& settings) {
     const char* name = nullptr;
@@ -595,13 +452,13 @@ DBResult appendXmlValue(std::string& out, std::uint32_t typeWord, const unsigned
         case clsFloat: {
             double v;
             std::memcpy(&v, value, sizeof v);
-            appendFloat(out, v, 16);
+            appendShortestFloatText(out, v, 16);
             break;
         }
         case clsSingle: {
             float v;
             std::memcpy(&v, value, sizeof v);
-            appendFloat(out, v, 8);
+            appendShortestFloatText(out, v, 8);
             break;
         }
         case clsBcd:

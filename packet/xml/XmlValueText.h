@@ -52,9 +52,3 @@ struct XmlBcdShape {
 DBResult parseXmlValue(std::string_view raw, std::uint32_t typeWord,
                        const XmlTextSettings& settings, const XmlBcdShape& bcd,
                        std::vector<unsigned char>* out, bool* isNull);
-
-// Base64 with the standard alphabet and "=" padding.
-std::string base64Encode(const unsigned char* bytes, std::size_t length);
-// Skips characters outside the alphabet before the data and blanks within it; stops at "=" or at
-// any other character. A final group of 2 or 3 characters gives 1 or 2 bytes.
-std::vector<unsigned char> base64Decode(std::string_view text);
