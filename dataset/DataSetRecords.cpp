@@ -266,7 +266,7 @@ void TClientDataSet::initNewRecord(std::vector<unsigned char>& buffer) {
     std::fill(buffer.begin() + FRecordSize, buffer.begin() + FRecordSize + FCalcFieldsSize, 0);
     bookmarkFlag(buffer) = kFlagInsertHere;
     setSequenceNo(buffer, -1);
-    recordStatus(buffer) = 4;
+    recordStatus(buffer) = recInserted;
 }
 
 void TClientDataSet::startNewRecord() {
@@ -278,7 +278,7 @@ void TClientDataSet::startNewRecord() {
 }
 
 void TClientDataSet::detachCursorForInsert() {
-    check(FDSCursor->setProperty(2, 0));
+    check(FDSCursor->setProperty(curpropStatus, 0));
     FCurrentRecord = -1;
 }
 
@@ -596,9 +596,9 @@ TUpdateStatus TClientDataSet::UpdateStatus() const {
     requireOpen();
     if (FState == dsInternalCalc || FBuffers.empty()) return usUnmodified;
     const std::uint8_t status = recordStatus(FBuffers[FActiveRecord]);
-    if (status & 0x08) return usModified;
-    if (status & 0x02) return usDeleted;
-    if (status & 0x04) return usInserted;
+    if (status & recModified) return usModified;
+    if (status & recDeleted) return usDeleted;
+    if (status & recInserted) return usInserted;
     return usUnmodified;
 }
 

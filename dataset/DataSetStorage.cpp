@@ -9,16 +9,17 @@
 #include "FileOps.h"
 #include "Streams.h"
 #include "Unicode.h"
+#include "packet/StreamMode.h"
 
 namespace {
 std::uint32_t streamModeOf(TDataPacketFormat format) {
     switch (format) {
         case dfXML:
-            return 5;
+            return kStreamModeXml;
         case dfXMLUTF8:
-            return 13;
+            return kStreamModeXmlUtf8;
         default:
-            return 0;
+            return kStreamModeBinary;
     }
 }
 

@@ -4,39 +4,40 @@
 #include <cstring>
 
 #include "Unicode.h"
+#include "packet/SubtypeNames.h"
 
 EngineFieldType engineFieldType(TFieldType type) {
     switch (type) {
         case ftString:
             return {fldZSTRING, 0};
         case ftFixedChar:
-            return {fldZSTRING, 31};
+            return {fldZSTRING, subtypeFixedChar};
         case ftGuid:
-            return {fldZSTRING, 38};
+            return {fldZSTRING, subtypeGuid};
         case ftOraInterval:
-            return {fldZSTRING, 40};
+            return {fldZSTRING, subtypeOraInterval};
         case ftDate:
             return {fldDATE, 0};
         case ftBlob:
-            return {fldBLOB, 23};
+            return {fldBLOB, subtypeBinary};
         case ftMemo:
-            return {fldBLOB, 22};
+            return {fldBLOB, subtypeText};
         case ftGraphic:
-            return {fldBLOB, 26};
+            return {fldBLOB, subtypeGraphics};
         case ftFmtMemo:
-            return {fldBLOB, 24};
+            return {fldBLOB, subtypeFormatted};
         case ftParadoxOle:
-            return {fldBLOB, 25};
+            return {fldBLOB, subtypeOle};
         case ftDBaseOle:
-            return {fldBLOB, 27};
+            return {fldBLOB, subtypeDBaseOle};
         case ftTypedBinary:
-            return {fldBLOB, 28};
+            return {fldBLOB, subtypeTypedBinary};
         case ftOraClob:
-            return {fldBLOB, 33};
+            return {fldBLOB, subtypeHMemo};
         case ftOraBlob:
-            return {fldBLOB, 34};
+            return {fldBLOB, subtypeHBinary};
         case ftWideMemo:
-            return {fldBLOB, 32};
+            return {fldBLOB, subtypeWideText};
         case ftBoolean:
             return {fldBOOL, 0};
         case ftSmallint:
@@ -44,11 +45,11 @@ EngineFieldType engineFieldType(TFieldType type) {
         case ftInteger:
             return {fldINT32, 0};
         case ftAutoInc:
-            return {fldINT32, 29};
+            return {fldINT32, subtypeAutoinc};
         case ftFloat:
             return {fldFLOAT, 0};
         case ftCurrency:
-            return {fldFLOAT, 21};
+            return {fldFLOAT, subtypeMoney};
         case ftBCD:
             return {fldBCD, 0};
         case ftBytes:
@@ -78,9 +79,9 @@ EngineFieldType engineFieldType(TFieldType type) {
         case ftDataSet:
             return {fldTABLE, 0};
         case ftTimeStamp:
-            return {fldDATETIME, 24};
+            return {fldDATETIME, subtypeTimeStamp};
         case ftOraTimeStamp:
-            return {fldDATETIME, 39};
+            return {fldDATETIME, subtypeOraTimeStamp};
         case ftFMTBcd:
             return {fldFMTBCD, 0};
         case ftSingle:
@@ -94,7 +95,7 @@ EngineFieldType engineFieldType(TFieldType type) {
         case ftWideString:
             return {fldUNICODE, 0};
         case ftFixedWideChar:
-            return {fldUNICODE, 31};
+            return {fldUNICODE, subtypeFixedChar};
         default:
             return {0, 0};  // unknown, variant, interface, ... have no engine type
     }
@@ -277,39 +278,39 @@ struct Walk {
             case fldADT:
             case fldARRAY:
                 size = d.iUnits1;
-                if (d.iFldSubType == 38) type = ftGuid;
+                if (d.iFldSubType == subtypeGuid) type = ftGuid;
                 break;
             case fldBLOB:
                 size = d.iUnits1;
                 switch (d.iFldSubType) {
-                    case 22:
+                    case subtypeText:
                         type = ftMemo;
                         break;
-                    case 23:
+                    case subtypeBinary:
                         type = ftBlob;
                         break;
-                    case 24:
+                    case subtypeFormatted:
                         type = ftFmtMemo;
                         break;
-                    case 25:
+                    case subtypeOle:
                         type = ftParadoxOle;
                         break;
-                    case 26:
+                    case subtypeGraphics:
                         type = ftGraphic;
                         break;
-                    case 27:
+                    case subtypeDBaseOle:
                         type = ftDBaseOle;
                         break;
-                    case 28:
+                    case subtypeTypedBinary:
                         type = ftTypedBinary;
                         break;
-                    case 32:
+                    case subtypeWideText:
                         type = ftWideMemo;
                         break;
-                    case 33:
+                    case subtypeHMemo:
                         type = ftOraClob;
                         break;
-                    case 34:
+                    case subtypeHBinary:
                         type = ftOraBlob;
                         break;
                     default:
@@ -321,10 +322,10 @@ struct Walk {
                 if (d.iFldLen != 2) type = ftUnknown;
                 break;
             case fldINT32:
-                if (d.iFldSubType == 29) type = ftAutoInc;
+                if (d.iFldSubType == subtypeAutoinc) type = ftAutoInc;
                 break;
             case fldFLOAT:
-                if (d.iFldSubType == 21) type = ftCurrency;
+                if (d.iFldSubType == subtypeMoney) type = ftCurrency;
                 break;
             case fldBCD:
             case fldFMTBCD:
@@ -332,7 +333,7 @@ struct Walk {
                 size = std::abs(d.iUnits2);
                 break;
             case fldTABLE:
-                if (d.iFldSubType == 70) type = ftReference;
+                if (d.iFldSubType == subtypeReference) type = ftReference;
                 break;
             case fldUNICODE:
                 size = d.iUnits1 / 2;
@@ -354,7 +355,7 @@ struct Walk {
         def.SetSize(size);
         def.SetPrecision(precision);
         TFieldAttributes attributes = static_cast<TFieldAttributes>(d.iFldAttr);
-        if (d.iFldSubType == 31) attributes |= faFixed;
+        if (d.iFldSubType == subtypeFixedChar) attributes |= faFixed;
         def.SetAttributes(attributes);
         def.SetInternalCalcField(d.bCalculated != 0);
         if (type == ftADT) {

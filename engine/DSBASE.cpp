@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "packet/SubtypeNames.h"
+
 namespace {
 // Storage length of a field by engine type, or 0 when the type takes no storage of its own.
 std::int32_t fixedStorageLength(std::int32_t type, std::int32_t precision) {
@@ -268,7 +270,7 @@ DBResult DSBASE::defineTable(std::uint32_t fieldCount, const DSFLDDesc* descript
 
     FAutoIncField = -1;
     for (std::size_t i = 0; i < FFields.size(); ++i) {
-        if (FFields[i].iFldSubType == 29 && FFields[i].iFldLen == 4) {
+        if (FFields[i].iFldSubType == subtypeAutoinc && FFields[i].iFldLen == 4) {
             FAutoIncField = static_cast<int>(i);
             break;
         }
@@ -388,13 +390,13 @@ DBResult DSBASE::getProperty(std::uint32_t id, std::uint32_t* value) {
         case propCodePage:
             *value = FCodePage;
             break;
-        case 9:
-        case 12:
-        case 13:
-        case 14:
-        case 15:
-        case 17:
-        case 18:
+        case propReserved9:
+        case propReserved12:
+        case propReserved13:
+        case propReserved14:
+        case propReserved15:
+        case propReserved17:
+        case propReserved18:
             *value = FOtherProperties[id];
             break;
         default:
@@ -460,16 +462,16 @@ DBResult DSBASE::setProperty(std::uint32_t id, std::uint32_t value) {
         case propCodePage:
             FCodePage = value;
             break;
-        case 9:
-        case 12:
-        case 13:
-        case 14:
-        case 15:
-        case 17:
-        case 18:
+        case propReserved9:
+        case propReserved12:
+        case propReserved13:
+        case propReserved14:
+        case propReserved15:
+        case propReserved17:
+        case propReserved18:
             FOtherProperties[id] = value;
             break;
-        default:  // 2, 5, 7, 10 are read-only; any other number is unknown
+        default:  // the change count, live count, delta flag and save point are read-only
             return errInvalidParameter;
     }
     return DBIERR_NONE;

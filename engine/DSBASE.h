@@ -216,5 +216,5 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     bool FUtf8ErrorText = false;
     std::uint32_t FCodePage = 0;
     std::uint32_t FLocale = 0;
-    std::map<std::uint32_t, std::uint32_t> FOtherProperties;  // 9, 12-15, 17, 18
+    std::map<std::uint32_t, std::uint32_t> FOtherProperties;  // the propReserved… numbers
 };

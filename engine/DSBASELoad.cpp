@@ -10,10 +10,10 @@
 #include "SubtypeNames.h"
 #include "TypeWord.h"
 #include "packet/AttributeValues.h"
+#include "packet/StreamMode.h"
 
 namespace {
 constexpr std::int32_t kUnknownSubtype = 255;
-constexpr std::int32_t kAutoIncSubtype = 29;
 constexpr std::size_t kMinScratch = 258;
 // Slots reserved ahead of the rows: a table of ordinary records gets room for every row the
 // packet announces; wide records (a null value costs the packet two bits but the store its
@@ -103,7 +103,7 @@ DBResult DSBASE::createFromPacket(PacketBytes packet, bool last) {
             FLastReadFailure = {"packet has no metadata", kHdrPacketFlags};
         return errNoMetadata;
     }
-    FStreamMode = reader->getXmlMode() != 0 ? 5 : 0;
+    FStreamMode = reader->getXmlMode() != 0 ? kStreamModeXml : kStreamModeBinary;
 
     rc = loadMetadata(*reader);
     if (rc == DBIERR_NONE) rc = loadRows(*reader);
@@ -160,7 +160,7 @@ DBResult DSBASE::loadMetadata(IDSReader& reader) {
                 std::int32_t code = 0;
                 if (subtypeCodeFromName(name, &code)) {
                     d.iFldSubType = code;
-                    if (code == kAutoIncSubtype) d.iFldAttr |= fldAttrReadOnly;
+                    if (code == subtypeAutoinc) d.iFldAttr |= fldAttrReadOnly;
                 } else {
                     d.iFldSubType = kUnknownSubtype;
                     kept.emplace_back(fieldNo, std::move(a));

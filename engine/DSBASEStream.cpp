@@ -9,6 +9,7 @@
 #include "SubtypeNames.h"
 #include "TypeWord.h"
 #include "packet/AttributeValues.h"
+#include "packet/PacketHeader.h"
 
 namespace {
 constexpr std::int32_t kAddedCalculated = 2;  // bCalculated of a field added later
@@ -72,7 +73,7 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
     writer->setTextEncoding(narrowTextIsUtf8(), FCodePage);
 
     if (!FOmitMetadata) {
-        rc = writer->initPacket(3, topLevel);
+        rc = writer->initPacket(kPacketVersion, topLevel);
         for (std::size_t c = 0; rc == DBIERR_NONE && c < columns.size(); ++c) {
             const DSFLDDesc& f = FFields[columnField[c]];
             rc = writer->addColumnDesc(columns[c]);
@@ -121,8 +122,8 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
         if (rc == DBIERR_NONE && !keptWritten)
             rc = writer->addAttribute(attrTable, nullptr, 0, 0, nullptr);
     } else {
-        rc = writer->initPacketWithColumns(3, static_cast<std::uint32_t>(columns.size()),
-                                           columns.data());
+        rc = writer->initPacketWithColumns(
+            kPacketVersion, static_cast<std::uint32_t>(columns.size()), columns.data());
     }
     if (rc != DBIERR_NONE) return rc;
 

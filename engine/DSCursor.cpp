@@ -557,8 +557,8 @@ DBResult DSCursor::setProperty(std::uint32_t id, std::uint32_t value) {
             }
             return DBIERR_NONE;
         }
-        case 4:
-        case 5:  // making single fields writable or read-only: not offered
+        case curpropFieldWritable:
+        case curpropFieldReadOnly:
             return errNotSupported;
         default:
             return errInvalidParameter;

@@ -126,6 +126,15 @@ enum : std::uint32_t {
     propUtf8Metadata = 25,
     propUtf8ErrorText = 26,
     propCodePage = 27,
+    // Numbers kept for features this system does not have: each holds what was set and answers
+    // it, and nothing else reads it.
+    propReserved9 = 9,
+    propReserved12 = 12,
+    propReserved13 = 13,
+    propReserved14 = 14,
+    propReserved15 = 15,
+    propReserved17 = 17,
+    propReserved18 = 18,
 };
 
 constexpr std::uint32_t kBookmarkSize = 20;

@@ -115,4 +115,6 @@ enum : std::uint32_t {
     curpropTable = 1,
     curpropStatus = 2,
     curpropPreviousVersion = 3,
+    curpropFieldWritable = 4,  // making one field writable or read-only: not offered
+    curpropFieldReadOnly = 5,
 };

@@ -12,6 +12,7 @@
 #include "Coding.h"
 #include "FieldConverters.h"
 #include "TypeWord.h"
+#include "packet/PacketHeader.h"
 #include "xml/XmlPacketReader.h"
 #include "xml/XmlPacketWriter.h"
 
@@ -37,7 +38,8 @@ bool writeAgain(const XmlPacketReader& reader, std::uint32_t mode, Bytes* doc) {
     if (writer.setXmlMode(mode) != DBIERR_NONE) std::abort();
     writer.setTextEncoding(false, 936);
     const auto& columns = reader.columns();
-    if (writer.initPacket(3, static_cast<std::uint32_t>(columns.size())) != DBIERR_NONE) {
+    if (writer.initPacket(kPacketVersion, static_cast<std::uint32_t>(columns.size())) !=
+        DBIERR_NONE) {
         return false;
     }
     for (const auto& c : columns) {

@@ -1,7 +1,9 @@
 #include "DSDATAPACKET.h"
 
+#include "packet/StreamMode.h"
+
 DBResult DSDATAPACKET::setXmlMode(std::uint32_t mode) {
-    if ((mode & 3) != 0) {
+    if ((mode & kXmlModeOutputBits) != 0) {
         FXml = std::make_unique<XmlPacketWriter>();
         FXml->setTextEncoding(FUtf8, FCodePage);
         return FXml->setXmlMode(mode);

@@ -18,6 +18,8 @@ constexpr std::uint32_t kPacketMagic = 0xBDE01996;
 constexpr std::uint32_t kPacketMagicAlt = 0x0000ABCD;
 constexpr std::size_t kPacketHeaderSize = 24;
 constexpr std::uint16_t kMaxPacketVersion = 3;
+// The version the engine starts every packet with (initPacket, initPacketWithColumns).
+constexpr std::uint16_t kPacketVersion = 3;
 
 enum : std::uint32_t {
     PF_METADATA = 0x0001,

@@ -10,11 +10,25 @@ struct Subtype {
 };
 
 constexpr Subtype kSubtypes[] = {
-    {21, "Money"},   {22, "Text"},      {23, "Binary"},         {24, "Formatted"},
-    {25, "Ole"},     {26, "Graphics"},  {27, "dBASEOle"},       {28, "TypedBinary"},
-    {29, "Autoinc"}, {30, "AccessOle"}, {31, "FixedChar"},      {32, "WideText"},
-    {33, "HMemo"},   {34, "HBinary"},   {35, "ADTNestedTable"}, {36, "BFile"},
-    {37, "ADTDate"}, {38, "Guid"},      {70, "Reference"},
+    {subtypeMoney, "Money"},
+    {subtypeText, "Text"},
+    {subtypeBinary, "Binary"},
+    {subtypeFormatted, "Formatted"},
+    {subtypeOle, "Ole"},
+    {subtypeGraphics, "Graphics"},
+    {subtypeDBaseOle, "dBASEOle"},
+    {subtypeTypedBinary, "TypedBinary"},
+    {subtypeAutoinc, "Autoinc"},
+    {subtypeAccessOle, "AccessOle"},
+    {subtypeFixedChar, "FixedChar"},
+    {subtypeWideText, "WideText"},
+    {subtypeHMemo, "HMemo"},
+    {subtypeHBinary, "HBinary"},
+    {subtypeADTNestedTable, "ADTNestedTable"},
+    {subtypeBFile, "BFile"},
+    {subtypeADTDate, "ADTDate"},
+    {subtypeGuid, "Guid"},
+    {subtypeReference, "Reference"},
 };
 
 }  // namespace

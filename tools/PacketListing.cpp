@@ -6,6 +6,7 @@
 
 #include "DSEXTRACT.h"
 #include "TypeWord.h"
+#include "engine/DSTypes.h"
 
 namespace {
 
@@ -120,10 +121,16 @@ PacketListing listPacket(std::vector<unsigned char> bytes) {
 
 std::vector<std::string> rowStatusNames(std::uint8_t status) {
     static const std::pair<std::uint8_t, const char*> bits[] = {
-        {0x01, "superseded"}, {0x02, "deleted"},  {0x04, "inserted"},      {0x08, "modified"},
-        {0x10, "0x10"},       {0x20, "released"}, {0x40, "detailChanged"}, {0x80, "0x80"},
+        {recSuperseded, "superseded"},
+        {recDeleted, "deleted"},
+        {recInserted, "inserted"},
+        {recModified, "modified"},
+        {0x10, "0x10"},  // no status of its own
+        {recReleased, "released"},
+        {recDetailChanged, "detailChanged"},
+        {0x80, "0x80"},  // no status of its own
     };
-    if (status == 0) return {"unmodified"};
+    if (status == recUnmodified) return {"unmodified"};
     std::vector<std::string> names;
     for (const auto& [bit, name] : bits)
         if (status & bit) names.emplace_back(name);

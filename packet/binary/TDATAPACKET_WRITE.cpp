@@ -1,5 +1,7 @@
 #include "binary/TDATAPACKET_WRITE.h"
 
+#include "packet/StreamMode.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -83,7 +85,7 @@ DBResult TDATAPACKET_WRITE::startPacket(std::uint32_t version, std::uint32_t col
 void TDATAPACKET_WRITE::applyXmlFlag() {
     if (!FInitialized || !FMetadata) return;
     // A non-zero mode without the XML output bits marks the binary packet.
-    if (FXmlMode != 0 && (FXmlMode & 3) == 0) {
+    if (FXmlMode != 0 && (FXmlMode & kXmlModeOutputBits) == 0) {
         FPacketFlags |= PF_XML_MODE;
     } else {
         FPacketFlags &= ~PF_XML_MODE;

@@ -7,13 +7,12 @@
 
 #include "TypeWord.h"
 #include "packet/AsciiCase.h"
+#include "packet/StreamMode.h"
 #include "xml/XmlAttributeNames.h"
 #include "xml/XmlScanner.h"
 
 namespace {
 
-constexpr std::uint32_t kModeCodePage = 5;
-constexpr std::uint32_t kModeUtf8 = 13;
 constexpr std::size_t kMaxColumns = 0xFFFF;
 constexpr std::size_t kMaxColumnName = 31;
 constexpr std::uint32_t kStringType = 0x490001;
@@ -421,7 +420,7 @@ DBResult XmlPacketReader::read(std::span<const unsigned char> document, bool met
         FSettings.utf8Document = prolog.utf8;
         FSettings.utf8Table = FUtf8Table;
         FSettings.codePageConverter = FConverter;
-        FMode = prolog.utf8 ? kModeUtf8 : kModeCodePage;
+        FMode = prolog.utf8 ? kStreamModeXmlUtf8 : kStreamModeXml;
         Parser parser(*this, doc, prolog.bodyStart);
         rc = parser.run(metadata);
     }

@@ -8,13 +8,12 @@
 #include "PacketHeader.h"
 #include "TypeWord.h"
 #include "packet/AsciiCase.h"
+#include "packet/StreamMode.h"
 #include "xml/XmlAttributeNames.h"
 #include "xml/XmlValueText.h"
 
 namespace {
 
-constexpr std::uint32_t kModeUtf8 = 8;
-constexpr std::uint32_t kModeMetadata = 4;
 constexpr std::size_t kMaxColumnName = 31;
 constexpr std::size_t kMaxAttributeName = 255;
 
@@ -104,7 +103,7 @@ void XmlPacketWriter::setTextEncoding(bool utf8, std::uint32_t codePage) {
 DBResult XmlPacketWriter::start(std::uint32_t version, std::uint32_t columnCount, bool metadata) {
     if (version > kMaxPacketVersion) return errPacketMismatch;
     if (columnCount > 0xFFFF) return errInvalidParameter;
-    FSettings.utf8Document = (FMode & kModeUtf8) != 0;
+    FSettings.utf8Document = (FMode & kXmlModeUtf8) != 0;
     FSettings.utf8Table = FUtf8Table;
     FSettings.codePageConverter = FConverter;
     FInitialized = true;
@@ -125,7 +124,7 @@ DBResult XmlPacketWriter::start(std::uint32_t version, std::uint32_t columnCount
 }
 
 DBResult XmlPacketWriter::initPacket(std::uint32_t version, std::uint32_t columnCount) {
-    return start(version, columnCount, (FMode & kModeMetadata) != 0);
+    return start(version, columnCount, (FMode & kXmlModeMetadata) != 0);
 }
 
 DBResult XmlPacketWriter::initPacketWithColumns(std::uint32_t version, std::uint32_t count,

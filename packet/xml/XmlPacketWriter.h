@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "IDSWriter.h"
+#include "packet/StreamMode.h"
 #include "xml/XmlText.h"
 
 class XmlPacketWriter final : public IDSWriter {
@@ -89,7 +90,7 @@ class XmlPacketWriter final : public IDSWriter {
     std::string prolog() const;
     std::string closing() const;
 
-    std::uint32_t FMode = 13;
+    std::uint32_t FMode = kStreamModeXmlUtf8;
     XmlTextSettings FSettings;
     bool FUtf8Table = false;
     bool FConverter = true;

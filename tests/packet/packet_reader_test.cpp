@@ -5,6 +5,7 @@
 #include "DSDATAPACKET.h"
 #include "DSEXTRACT.h"
 #include "PacketDump.h"
+#include "packet/PacketHeader.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ TEST(PacketRoundTrip, ColumnsAttributesAndRows) {
         column("blob", 0x004B0004), column("u8", 0x00020008), column("i1", 0x00010001),
     };
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 6), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 6), DBIERR_NONE);
     for (const auto& c : cols) ASSERT_EQ(w->addColumnDesc(c), DBIERR_NONE);
     const Bytes log = hexBytes("03 00 00 00 01 00 00 00 00 00 00 00 04 00 00 00");
     ASSERT_EQ(w->addAttribute(attrTable, "CHANGE_LOG", 0x00820004, 16, log.data()), 0);
@@ -289,7 +290,7 @@ TEST(PacketRoundTrip, ColumnsAttributesAndRows) {
 // A nested-table column: its own columns after its descriptor, its rows inside the parent's.
 TEST(PacketRoundTrip, NestedTable) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 2), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 2), DBIERR_NONE);
     ASSERT_EQ(w->addColumnDesc(column("id", 0x00010004)), 0);
     ASSERT_EQ(w->addColumnDesc(column("detail", 0x050E0001)), 0);
     ASSERT_EQ(w->addColumnDesc(column("line", 0x00490001)), 0);
@@ -352,7 +353,7 @@ TEST(PacketRoundTrip, NestedTable) {
 TEST(PacketReader, AttachRowsOfAFurtherPacket) {
     const PacketColumnDesc cols[] = {column("s", 0x00490001), column("i", 0x00010002)};
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacketWithColumns(3, 2, cols), DBIERR_NONE);
+    ASSERT_EQ(w->initPacketWithColumns(kPacketVersion, 2, cols), DBIERR_NONE);
     const unsigned char status = 4;
     const std::int16_t v = 7;
     ASSERT_EQ(w->putField(putValue, 1, &status), 0);
@@ -366,7 +367,7 @@ TEST(PacketReader, AttachRowsOfAFurtherPacket) {
     EXPECT_EQ(r->attachRows(rows), errNotApplicable);  // no metadata read yet
 
     auto w2 = createPacketWriter();
-    ASSERT_EQ(w2->initPacket(3, 2), 0);
+    ASSERT_EQ(w2->initPacket(kPacketVersion, 2), 0);
     ASSERT_EQ(w2->addColumnDesc(cols[0]), 0);
     ASSERT_EQ(w2->addColumnDesc(cols[1]), 0);
     Bytes metadata;

@@ -11,7 +11,7 @@ namespace {
 // Writes the worked example through the writer as the engine does.
 DBResult writeWorkedExample(IDSWriter& w, Bytes* packet) {
     DBResult rc;
-    if ((rc = w.initPacket(3, 3))) return rc;
+    if ((rc = w.initPacket(kPacketVersion, 3))) return rc;
     if ((rc = w.addColumnDesc(column(kNameColumn, 0x00490001)))) return rc;
     const Bytes width = u16Value(20);
     if ((rc = w.addAttribute(attrColumn, "WIDTH", 0x00020002, 2, width.data()))) return rc;
@@ -44,7 +44,7 @@ TEST(PacketWriter, WorkedExampleGoldenBytes) {
 
 TEST(PacketWriter, LengthAndColumnsWhileWriting) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 2), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 2), DBIERR_NONE);
     std::size_t length = 0;
     ASSERT_EQ(w->getPacketLength(&length), DBIERR_NONE);
     EXPECT_EQ(length, 26u);  // header and the table attribute count
@@ -65,7 +65,7 @@ TEST(PacketWriter, LengthAndColumnsWhileWriting) {
 
 TEST(PacketWriter, NoRowsGivesMetadataOnly) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 1), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 1), DBIERR_NONE);
     ASSERT_EQ(w->addColumnDesc(column("n", 0x00490001)), DBIERR_NONE);
     Bytes packet;
     ASSERT_EQ(w->getPacket(&packet), DBIERR_NONE);
@@ -83,7 +83,7 @@ TEST(PacketWriter, NoRowsGivesMetadataOnly) {
 // the converter's own, arrays, the delta bit kept.
 TEST(PacketWriter, AttributesAtBothLevels) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 1), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 1), DBIERR_NONE);
     ASSERT_EQ(w->addColumnDesc(column("m", 0x00050012)), DBIERR_NONE);  // BCD
     const Bytes subtype = hexBytes("06 00 4D 6F 6E 65 79 00");          // u16 6, "Money\0"
     ASSERT_EQ(w->addAttribute(attrColumn, "SUBTYPE", 0x00490002, 8, subtype.data()), 0);
@@ -119,7 +119,7 @@ TEST(PacketWriter, AttributesAtBothLevels) {
 // bit 0 (null) and bit 1 (unchanged) of the fifth indicator byte.
 TEST(PacketWriter, IndicatorBitsOfAWideRow) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 20), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 20), DBIERR_NONE);
     for (int i = 0; i < 20; ++i) {
         const std::string name = "c" + std::to_string(i);
         ASSERT_EQ(w->addColumnDesc(column(name.c_str(), 0x00490001)), DBIERR_NONE);
@@ -151,7 +151,7 @@ TEST(PacketWriter, IndicatorBitsOfAWideRow) {
 // Metadata beyond 65535 bytes: no row offset. The buffer grows past its first 32768 bytes.
 TEST(PacketWriter, LongMetadataHasNoRowOffset) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->initPacket(3, 1), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 1), DBIERR_NONE);
     ASSERT_EQ(w->addColumnDesc(column("i", 0x00010004)), DBIERR_NONE);
     Bytes big(4 + 70000, 0xAB);
     putFixed32(big.data(), 70000);
@@ -175,7 +175,7 @@ TEST(PacketWriter, HeaderMarks) {
     // a non-XML stream mode marks the packet.
     auto w = createPacketWriter();
     ASSERT_EQ(w->setXmlMode(4), DBIERR_NONE);
-    ASSERT_EQ(w->initPacket(3, 1), DBIERR_NONE);
+    ASSERT_EQ(w->initPacket(kPacketVersion, 1), DBIERR_NONE);
     const std::string name(31, 'n');
     ASSERT_EQ(w->addColumnDesc(column(name.c_str(), 0x010C0000)), DBIERR_NONE);
     Bytes packet;
@@ -189,7 +189,7 @@ TEST(PacketWriter, HeaderMarks) {
 TEST(PacketWriter, RowsWithoutMetadata) {
     auto w = createPacketWriter();
     const PacketColumnDesc cols[] = {column("s", 0x00490001), column("i", 0x00010002)};
-    ASSERT_EQ(w->initPacketWithColumns(3, 2, cols), DBIERR_NONE);
+    ASSERT_EQ(w->initPacketWithColumns(kPacketVersion, 2, cols), DBIERR_NONE);
     const unsigned char status = 4;
     const std::int16_t v = 7;
     ASSERT_EQ(w->putField(putValue, 1, &status), DBIERR_NONE);
@@ -207,7 +207,7 @@ TEST(PacketWriter, RowsWithoutMetadata) {
     // resetPacket starts another rows-only packet for the same columns.
     auto w2 = createPacketWriter();
     EXPECT_EQ(w2->resetPacket(), errNotApplicable);
-    ASSERT_EQ(w2->initPacket(3, 2), DBIERR_NONE);
+    ASSERT_EQ(w2->initPacket(kPacketVersion, 2), DBIERR_NONE);
     ASSERT_EQ(w2->addColumnDesc(cols[0]), DBIERR_NONE);
     ASSERT_EQ(w2->addColumnDesc(cols[1]), DBIERR_NONE);
     ASSERT_EQ(w2->resetPacket(), DBIERR_NONE);
@@ -229,60 +229,60 @@ TEST(PacketWriter, RefusedCalls) {
         DBResult (*call)(IDSWriter&, const Bytes&, const unsigned char*, const std::int32_t*);
     } cases[] = {
         {"version above 3", errPacketMismatch,
-         [](IDSWriter& w, auto&, auto, auto) { return w.initPacket(4, 1); }},
+         [](IDSWriter& w, auto&, auto, auto) { return w.initPacket(kMaxPacketVersion + 1, 1); }},
         {"column named RowState", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.addColumnDesc(column("RowState", 0x00010004));
          }},
         {"more columns than declared", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              return w.addColumnDesc(column("b", 0x00010004));
          }},
         {"column class above 36", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.addColumnDesc(column("a", 0x00250004));
          }},
         {"column without converter", errInvalidFieldType,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.addColumnDesc(column("a", 0x00080004));
          }},
         {"column without name", errFieldNameNull,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.addColumnDesc(column("", 0x00010004));
          }},
         {"attribute without converter", errInvalidFieldType,
          [](IDSWriter& w, const Bytes& v, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              return w.addAttribute(attrColumn, "X", 0x00040006, 2, v.data());
          }},
         {"attribute shorter than its type", errInvalidParameter,
          [](IDSWriter& w, const Bytes& v, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              return w.addAttribute(attrColumn, "X", 0x00010004, 2, v.data());
          }},
         {"column attribute before any column", errNotApplicable,
          [](IDSWriter& w, const Bytes& v, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.addAttribute(attrColumn, "WIDTH", 0x00020002, 2, v.data());
          }},
         {"column attribute after a table attribute", errNotApplicable,
          [](IDSWriter& w, const Bytes& v, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              w.addAttribute(attrTable, "T", 0x00020002, 2, v.data());
              return w.addAttribute(attrColumn, "WIDTH", 0x00020002, 2, v.data());
          }},
         {"attribute after a completed row", errNotApplicable,
          [](IDSWriter& w, const Bytes& v, const unsigned char* s, const std::int32_t* i) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              w.putField(putValue, 1, s);
              w.putField(putValue, 4, i);
@@ -290,26 +290,26 @@ TEST(PacketWriter, RefusedCalls) {
          }},
         {"attribute inside a row", errNotApplicable,
          [](IDSWriter& w, const Bytes& v, const unsigned char* s, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              w.putField(putValue, 1, s);
              return w.addAttribute(attrTable, "T", 0x00020002, 2, v.data());
          }},
         {"row beginning with a null mark", errInvalidParameter,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              return w.putField(putNull, 0, nullptr);
          }},
         {"row beginning with an unchanged mark", errInvalidParameter,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              return w.putField(putUnchanged, 0, nullptr);
          }},
         {"string too long for its prefix", errInvalidParameter,
          [](IDSWriter& w, auto&, const unsigned char* s, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00490001));
              w.putField(putValue, 1, s);
              static const Bytes text(256, 'x');
@@ -317,13 +317,13 @@ TEST(PacketWriter, RefusedCalls) {
          }},
         {"rows begun inside a nested table's description", errRowSetup,
          [](IDSWriter& w, auto&, const unsigned char* s, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("n", 0x050E0001));
              return w.putField(putValue, 1, s);
          }},
         {"packet taken in the middle of a row", errNotApplicable,
          [](IDSWriter& w, auto&, const unsigned char* s, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              w.addColumnDesc(column("a", 0x00010004));
              w.putField(putValue, 1, s);
              Bytes out;
@@ -331,17 +331,17 @@ TEST(PacketWriter, RefusedCalls) {
          }},
         {"getPacket without out-argument", errInvalidParameter,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 0);
+             w.initPacket(kPacketVersion, 0);
              return w.getPacket(nullptr);
          }},
         {"getPacketLength without out-argument", errInvalidParameter,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 0);
+             w.initPacket(kPacketVersion, 0);
              return w.getPacketLength(nullptr);
          }},
         {"column after the packet was taken", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 2);
+             w.initPacket(kPacketVersion, 2);
              w.addColumnDesc(column("a", 0x00010004));
              Bytes out;
              w.getPacket(&out);
@@ -349,7 +349,7 @@ TEST(PacketWriter, RefusedCalls) {
          }},
         {"endNestedRows outside a nested table", errNotApplicable,
          [](IDSWriter& w, auto&, auto, auto) {
-             w.initPacket(3, 1);
+             w.initPacket(kPacketVersion, 1);
              return w.endNestedRows();
          }},
     };

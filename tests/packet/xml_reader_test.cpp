@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PacketTestUtil.h"
+#include "packet/PacketHeader.h"
 #include "xml/XmlPacketReader.h"
 #include "xml/XmlPacketWriter.h"
 
@@ -34,7 +35,7 @@ Bytes writeSample(std::uint32_t mode) {
     XmlPacketWriter w;
     EXPECT_EQ(w.setXmlMode(mode), DBIERR_NONE);
     w.setTextEncoding(false, 936);
-    EXPECT_EQ(w.initPacket(3, 3), DBIERR_NONE);
+    EXPECT_EQ(w.initPacket(kPacketVersion, 3), DBIERR_NONE);
     const Bytes width = u16Value(20);
     EXPECT_EQ(w.addColumnDesc(column("\xE7\x94\xB5\xE5\x8F\xB0 name", 0x00490001, 0x0004)),
               DBIERR_NONE);  // 电台 name, required

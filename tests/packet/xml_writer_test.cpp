@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PacketTestUtil.h"
+#include "packet/PacketHeader.h"
 #include "platform/TempFolder.h"
 #include "xml/XmlPacketWriter.h"
 
@@ -32,7 +33,7 @@ class Writer {
     explicit Writer(std::uint32_t mode, std::uint32_t columns) {
         EXPECT_EQ(FWriter.setXmlMode(mode), DBIERR_NONE);
         FWriter.setTextEncoding(false, 936);
-        EXPECT_EQ(FWriter.initPacket(3, columns), DBIERR_NONE);
+        EXPECT_EQ(FWriter.initPacket(kPacketVersion, columns), DBIERR_NONE);
     }
     DBResult column(const char* name, std::uint32_t typeWord, std::uint16_t attrs = 0) {
         return FWriter.addColumnDesc(::column(name, typeWord, attrs));
@@ -264,7 +265,7 @@ TEST(XmlWriter, DocumentsAreWellFormedToARealParser) {
         for (bool utf8Table : {false, true}) {
             Writer w(mode, 8);
             w.raw().setTextEncoding(utf8Table, 936);
-            EXPECT_EQ(w.raw().initPacket(3, 8), DBIERR_NONE);
+            EXPECT_EQ(w.raw().initPacket(kPacketVersion, 8), DBIERR_NONE);
             ASSERT_EQ(w.column("\xE7\x94\xB5\xE5\x8F\xB0 name", kString1, 0x000F), DBIERR_NONE);
             ASSERT_EQ(w.attribute(attrColumn, "SUBTYPE", 0x00490002, hexBytes("0600 4D6F6E657900")),
                       DBIERR_NONE);
