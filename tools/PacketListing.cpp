@@ -10,110 +10,56 @@
 
 namespace {
 
-DBResult readAttributes(IDSReader& reader, std::vector<ListedAttribute>* out) {
-    for (;;) {
-        std::uint32_t length = 0;
-        DBResult rc = reader.nextAttributeLength(&length);
-        if (rc == errAtEnd) return DBIERR_NONE;
-        if (rc != DBIERR_NONE) return rc;
-        ListedAttribute a;
-        char name[kAttributeNameCapacity] = {};
-        // One spare byte, so that a value of 0 bytes still has a buffer to be given.
-        a.value.resize(static_cast<std::size_t>(length) + 1);
-        rc = reader.nextAttribute(name, &a.typeWord, &length, a.value.data());
-        if (rc != DBIERR_NONE) return rc;
-        a.value.resize(length);
-        a.name = name;
-        out->push_back(std::move(a));
-    }
-}
-
 bool isComposite(std::uint32_t typeWord) {
     const std::uint32_t cls = typeClass(typeWord);
     return cls == clsStruct || cls == clsArray || cls == clsNested || cls == clsReference;
 }
 
-// Reads the column descriptors and attribute lists until the metadata is complete, nested
-// tables included (their columns join the list in reading order).
-DBResult readMetadata(IDSReader& reader, std::size_t packetSize, PacketListing* listing) {
-    // Every successful step consumes bytes; the bound only stops a reader that would not.
-    for (std::size_t step = 0; step < 2 * packetSize + 8; ++step) {
-        ListedColumn column;
-        PacketColumnDesc desc{};
-        DBResult rc = reader.nextColumnDesc(&desc);
-        if (rc == DBIERR_NONE) {
-            column.name.assign(desc.szName, strnlen(desc.szName, sizeof desc.szName));
-            column.typeWord = desc.iTypeWord;
-            column.fieldAttributes = desc.iFieldAttrs;
-            if (isComposite(desc.iTypeWord)) listing->flat = false;
-            rc = readAttributes(reader, &column.attributes);
-            listing->columns.push_back(std::move(column));
-            if (rc != DBIERR_NONE) return rc;
-            continue;
-        }
-        if (rc != errAtEnd) return rc;
-        if ((rc = readAttributes(reader, &listing->tableAttributes)) != DBIERR_NONE) return rc;
-        std::int32_t probe = 0;
-        if (reader.nextValueLength(&probe) != errNotApplicable) return DBIERR_NONE;
-    }
-    return errPacketMismatch;
-}
-
-// Reads the next row item into `item`; errAtEnd after the last row.
-DBResult readItem(IDSReader& reader, std::size_t packetSize, ListedValue* item) {
-    std::int32_t length = 0;
-    DBResult rc = reader.nextValueLength(&length);
-    if (rc != DBIERR_NONE) return rc;
-    // The reader bounds a length by the packet; the check keeps a fault there from turning
-    // into a huge allocation here.
-    if (length > 0 && static_cast<std::size_t>(length) > packetSize) return errPacketMismatch;
-    item->value.resize(length > 0 ? static_cast<std::size_t>(length) + 1 : 1);
-    item->length = static_cast<std::int32_t>(item->value.size());
-    rc = reader.nextFieldValue(&item->length, item->value.data(), &item->indicator);
-    if (rc != DBIERR_NONE && rc != errFieldBlank) return rc;
-    item->value.resize(item->length > 0 ? static_cast<std::size_t>(item->length) : 0);
-    return DBIERR_NONE;
-}
-
-DBResult readRows(IDSReader& reader, std::size_t packetSize, PacketListing* listing) {
-    for (;;) {
-        ListedValue status;
-        DBResult rc = readItem(reader, packetSize, &status);
-        if (rc == errAtEnd) return DBIERR_NONE;
-        if (rc != DBIERR_NONE) return rc;
-        if (!listing->flat) {
-            listing->items.push_back(std::move(status));
-            continue;
-        }
+// Row items of a flat packet grouped into rows: a status, then one value per column. A row the
+// packet cuts short keeps the values it has and fails the listing.
+DBResult groupRows(std::vector<ListedValue>& items, PacketListing* listing) {
+    const std::size_t columns = listing->columns.size();
+    for (std::size_t i = 0; i < items.size();) {
         ListedRow row;
-        row.status = status.value.empty() ? 0 : status.value[0];
+        row.status = items[i].value.empty() ? 0 : items[i].value[0];
+        ++i;
+        for (std::size_t c = 0; c < columns && i < items.size(); ++c, ++i)
+            row.values.push_back(std::move(items[i]));
+        const bool complete = row.values.size() == columns;
         listing->rows.push_back(std::move(row));
-        ListedRow& current = listing->rows.back();
-        for (std::size_t c = 0; c < listing->columns.size(); ++c) {
-            ListedValue value;
-            rc = readItem(reader, packetSize, &value);
-            if (rc == errAtEnd) return errPacketMismatch;  // a row cut short
-            if (rc != DBIERR_NONE) return rc;
-            current.values.push_back(std::move(value));
-        }
+        if (!complete) return errPacketMismatch;
     }
+    return DBIERR_NONE;
 }
 
 }  // namespace
 
 PacketListing listPacket(std::vector<unsigned char> bytes) {
     PacketListing listing;
-    const std::size_t size = bytes.size();
     auto reader = createPacketReader();
-    DBResult rc =
-        reader->openPacket(std::make_shared<const std::vector<unsigned char>>(std::move(bytes)));
-    if (rc == DBIERR_NONE) {
-        listing.opened = true;
+    WalkedPacket walk =
+        walkPacket(*reader, std::make_shared<const std::vector<unsigned char>>(std::move(bytes)));
+    listing.opened = walk.opened;
+    if (walk.opened) {
         listing.xmlMode = reader->getXmlMode();
         listing.header = reader->header();
-        rc = readMetadata(*reader, size, &listing);
     }
-    if (rc == DBIERR_NONE) rc = readRows(*reader, size, &listing);
+    for (auto& column : walk.columns) {
+        ListedColumn c;
+        c.name.assign(column.desc.szName, strnlen(column.desc.szName, sizeof column.desc.szName));
+        c.typeWord = column.desc.iTypeWord;
+        c.fieldAttributes = column.desc.iFieldAttrs;
+        c.attributes = std::move(column.attributes);
+        if (isComposite(c.typeWord)) listing.flat = false;
+        listing.columns.push_back(std::move(c));
+    }
+    listing.tableAttributes = std::move(walk.tableAttributes);
+    DBResult rc = walk.error;
+    if (!listing.flat) {
+        listing.items = std::move(walk.items);
+    } else if (DBResult grouped = groupRows(walk.items, &listing); rc == DBIERR_NONE) {
+        rc = grouped;
+    }
     listing.error = rc;
     if (rc != DBIERR_NONE) listing.failure = reader->lastFailure();
     return listing;

@@ -11,13 +11,10 @@
 
 #include "DBResult.h"
 #include "PacketHeader.h"
+#include "packet/PacketWalk.h"
 #include "packet/ReadFailure.h"
 
-struct ListedAttribute {
-    std::string name;  // as stored: bytes, expected to be UTF-8 or ASCII
-    std::uint32_t typeWord = 0;
-    std::vector<unsigned char> value;  // a varying value without its prefix
-};
+using ListedAttribute = WalkedAttribute;
 
 struct ListedColumn {
     std::string name;
@@ -27,11 +24,7 @@ struct ListedColumn {
 };
 
 // One row item: indicator 0 with a value, 1 null, 2 unchanged.
-struct ListedValue {
-    std::uint8_t indicator = 0;
-    std::int32_t length = 0;  // negative for a BLOB whose content was not fetched
-    std::vector<unsigned char> value;
-};
+using ListedValue = WalkedItem;
 
 struct ListedRow {
     std::uint8_t status = 0;

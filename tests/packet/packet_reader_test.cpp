@@ -9,30 +9,30 @@
 
 namespace {
 
-DumpItem value(const Bytes& bytes) {
-    return DumpItem{0, static_cast<std::int32_t>(bytes.size()), bytes};
+WalkedItem value(const Bytes& bytes) {
+    return WalkedItem{0, static_cast<std::int32_t>(bytes.size()), bytes};
 }
-DumpItem nullItem() {
-    return DumpItem{1, 0, {}};
+WalkedItem nullItem() {
+    return WalkedItem{1, 0, {}};
 }
-DumpItem unchangedItem() {
-    return DumpItem{2, 0, {}};
+WalkedItem unchangedItem() {
+    return WalkedItem{2, 0, {}};
 }
 
 TEST(PacketReader, WorkedExample) {
     auto r = createPacketReader();
-    PacketDump d;
+    WalkedPacket d;
     ASSERT_EQ(dumpPacket(*r, workedExamplePacket(), &d), DBIERR_NONE);
     ASSERT_EQ(d.columns.size(), 3u);
     EXPECT_STREQ(d.columns[0].desc.szName, kNameColumn);
     EXPECT_EQ(d.columns[0].desc.iTypeWord, 0x00490001u);
     ASSERT_EQ(d.columns[0].attributes.size(), 1u);
-    EXPECT_EQ(d.columns[0].attributes[0], (DumpAttribute{"WIDTH", 0x00020002, {0x14, 0x00}}));
+    EXPECT_EQ(d.columns[0].attributes[0], (WalkedAttribute{"WIDTH", 0x00020002, {0x14, 0x00}}));
     EXPECT_STREQ(d.columns[1].desc.szName, kStartColumn);
     EXPECT_EQ(d.columns[1].desc.iTypeWord, 0x00070004u);
     EXPECT_STREQ(d.columns[2].desc.szName, kIntervalColumn);
     EXPECT_TRUE(d.tableAttributes.empty());
-    const std::vector<DumpItem> expected = {
+    const std::vector<WalkedItem> expected = {
         value({0x00}),                     // row 1 status
         value({'R', 'a', 'd', 'i', 'o'}),  // string
         value({0x40, 0xEB, 0xD2, 0x01}),   // time
@@ -164,7 +164,7 @@ TEST(PacketReader, BrokenPackets) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto r = createPacketReader();
-        PacketDump d;
+        WalkedPacket d;
         EXPECT_EQ(dumpPacket(*r, c.packet, &d), c.expected);
     }
 }
@@ -174,7 +174,7 @@ TEST(PacketReader, EveryShorterPrefixFails) {
     for (std::size_t n = 0; n < good.size(); ++n) {
         SCOPED_TRACE(n);
         auto r = createPacketReader();
-        PacketDump d;
+        WalkedPacket d;
         EXPECT_EQ(dumpPacket(*r, Bytes(good.begin(), good.begin() + static_cast<long>(n)), &d),
                   errPacketMismatch);
     }
@@ -200,7 +200,7 @@ TEST(PacketReader, AlternativeMagicSkipsTheVersionCheck) {
     putFixed32(packet.data(), 0x0000ABCD);
     putFixed16(packet.data() + 4, 9);
     auto r = createPacketReader();
-    PacketDump d;
+    WalkedPacket d;
     ASSERT_EQ(dumpPacket(*r, packet, &d), DBIERR_NONE);
     EXPECT_EQ(d.items.size(), 8u);
 }
@@ -214,7 +214,7 @@ TEST(PacketReader, LongColumnNameIsCutTo31Bytes) {
     const Bytes rest = hexBytes("04 00 01 00 02 00 00 00 00 00");
     packet.insert(packet.end(), rest.begin(), rest.end());
     auto r = createPacketReader();
-    PacketDump d;
+    WalkedPacket d;
     ASSERT_EQ(dumpPacket(*r, packet, &d), DBIERR_NONE);
     ASSERT_EQ(d.columns.size(), 1u);
     EXPECT_EQ(std::string(d.columns[0].desc.szName), std::string(31, 'k'));
@@ -258,7 +258,7 @@ TEST(PacketRoundTrip, ColumnsAttributesAndRows) {
     ASSERT_EQ(w->getPacket(&packet), DBIERR_NONE);
 
     auto r = createPacketReader();
-    PacketDump d;
+    WalkedPacket d;
     ASSERT_EQ(dumpPacket(*r, packet, &d), DBIERR_NONE);
     ASSERT_EQ(d.columns.size(), 6u);
     for (std::size_t i = 0; i < 6; ++i) {
@@ -266,14 +266,14 @@ TEST(PacketRoundTrip, ColumnsAttributesAndRows) {
         EXPECT_EQ(d.columns[i].desc.iTypeWord, cols[i].iTypeWord);
     }
     ASSERT_EQ(d.tableAttributes.size(), 2u);
-    EXPECT_EQ(d.tableAttributes[0], (DumpAttribute{"CHANGE_LOG", 0x00820004, log}));
-    EXPECT_EQ(d.tableAttributes[1], (DumpAttribute{"uni", 0x804A0002, {0x41, 0, 0x42, 0}}));
-    const std::vector<DumpItem> expected = {
+    EXPECT_EQ(d.tableAttributes[0], (WalkedAttribute{"CHANGE_LOG", 0x00820004, log}));
+    EXPECT_EQ(d.tableAttributes[1], (WalkedAttribute{"uni", 0x804A0002, {0x41, 0, 0x42, 0}}));
+    const std::vector<WalkedItem> expected = {
         value({4}),
         value({'a', 'b', 'c'}),
         value({0x00, 0x00, 0x80, 0x3F}),
         value(bcd),
-        DumpItem{0, -1, {}},
+        WalkedItem{0, -1, {}},
         value(Bytes(8, 0xFF)),
         value({0xFE}),
         value({0}),
@@ -372,7 +372,7 @@ TEST(PacketReader, AttachRowsOfAFurtherPacket) {
     ASSERT_EQ(w2->addColumnDesc(cols[1]), 0);
     Bytes metadata;
     ASSERT_EQ(w2->getPacket(&metadata), 0);
-    PacketDump d;
+    WalkedPacket d;
     ASSERT_EQ(dumpPacket(*r, metadata, &d), DBIERR_NONE);
     EXPECT_TRUE(d.items.empty());
 
