@@ -20,7 +20,7 @@ std::string joined(const std::vector<std::string>& names, const char* separator)
 }
 
 DecodedValue decodedAttribute(const ListedAttribute& a) {
-    return decodeValue(a.typeWord, a.value);
+    return decodeAttributeValue(a.typeWord, a.value);
 }
 
 std::string attributeLine(const ListedAttribute& a) {

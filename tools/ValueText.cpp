@@ -8,6 +8,7 @@
 #include "TypeWord.h"
 #include "Unicode.h"
 #include "packet/Calendar.h"
+#include "packet/xml/XmlText.h"
 
 namespace {
 
@@ -236,6 +237,18 @@ DecodedValue decodeValue(std::uint32_t typeWord, std::span<const unsigned char> 
             break;
     }
     return bytesValue(bytes);
+}
+
+DecodedValue decodeAttributeValue(std::uint32_t typeWord, std::span<const unsigned char> bytes) {
+    if (typeClass(typeWord) != clsZString || typeIsArray(typeWord))
+        return decodeValue(typeWord, bytes);
+    const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string_view text = raw.substr(0, raw.find('\0'));
+    if (!isWellFormedUtf8(text)) return decodeValue(typeWord, bytes);
+    DecodedValue v;
+    v.kind = DecodedValue::Kind::text;
+    v.text = std::string(text);
+    return v;
 }
 
 bool dayNumberText(std::int64_t day, std::string* out) {

@@ -2,7 +2,7 @@
 // Decoding of datapacket values for display: a value's bytes, read by its type word, become a
 // number, a text, a date or time, a list of array elements, or plain bytes shown in hex.
 //
-// Narrow strings ("string") are decoded from code page 936 up to their first 0 byte; wide
+// Narrow strings ("string") of rows are decoded from code page 936 up to their first 0 byte; wide
 // strings ("string.uni") from UTF-16LE. A value that does not fit its class (a time beyond
 // midnight, a date before year 1, an odd number of UTF-16 bytes) is shown by its raw number or
 // bytes instead, so that nothing in the file is hidden or invented.
@@ -38,6 +38,12 @@ struct DecodedValue {
 // Decodes a value as the reader delivers it: a varying value without its length prefix, an
 // array value as its u32 count followed by the elements.
 DecodedValue decodeValue(std::uint32_t typeWord, std::span<const unsigned char> bytes);
+
+// Decodes an attribute value. A "string" attribute is metadata text, which the engine and both
+// readers keep in UTF-8 (names, kept attributes of other programs, XML parameters): it is
+// decoded as UTF-8, and only bytes that are not well-formed UTF-8 as code page 936 like a row's
+// string. Every other type as decodeValue.
+DecodedValue decodeAttributeValue(std::uint32_t typeWord, std::span<const unsigned char> bytes);
 
 // The value as one line of text: strings quoted with C-style escapes, numbers, dates and times
 // bare, bytes as "0x" and hex digits, arrays as "[a, b, c]".

@@ -155,6 +155,33 @@ TEST_F(CdsTool, DumpShowsThePendingChangeLogAndRowStatuses) {
     EXPECT_EQ(check.out, file + ": valid binary datapacket, 2 rows, 20 columns\n");
 }
 
+TEST_F(CdsTool, DumpShowsUtf8StringAttributesAsTheirText) {
+    // A table attribute of type "string" holds UTF-8 text, as the XML reader gives it and the
+    // engine keeps it in the binary packet it saves; row strings stay in code page 936.
+    const std::string xml = folder.file("named.xml");
+    writeText(xml,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+              "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+              "<FIELD attrname=\"name\" fieldtype=\"string\" WIDTH=\"20\"/></FIELDS>"
+              "<PARAMS TABLENAME=\"电台列表\"/></METADATA>"
+              "<ROWDATA><ROW name=\"中国之声\"/></ROWDATA></DATAPACKET>");
+    const std::string binary = folder.file("named.cds");
+    const RunResult convert = run("convert " + quoted(xml) + " " + quoted(binary));
+    ASSERT_EQ(convert.status, 0) << convert.err;
+    for (const std::string& file : {xml, binary}) {
+        SCOPED_TRACE(file);
+        const RunResult text = run("dump " + quoted(file));
+        ASSERT_EQ(text.status, 0) << text.err;
+        EXPECT_NE(text.out.find("TABLENAME = \"电台列表\"  (string, type 0x0049000"),
+                  std::string::npos)
+            << text.out;
+        const auto doc = nlohmann::json::parse(run("dump --json " + quoted(file)).out);
+        ASSERT_EQ(doc["tableAttributes"].size(), 1u);
+        EXPECT_EQ(doc["tableAttributes"][0]["value"], "电台列表");
+        EXPECT_EQ(doc["rows"][0]["values"][0], "中国之声");
+    }
+}
+
 TEST_F(CdsTool, CheckReportsRowsAndColumns) {
     const std::string file = writeStationFile();
     const RunResult r = run("check " + quoted(file));

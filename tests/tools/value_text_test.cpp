@@ -69,3 +69,20 @@ TEST(ValueText, JsonKeepsTypes) {
 }
 
 }  // namespace
+
+TEST(ValueText, StringAttributesAreUtf8AndCodePageOnlyWhenTheyCannotBe) {
+    const Bytes utf8 = {0xE4, 0xB8, 0xAD, 0xE5, 0x9B, 0xBD, 0x00};  // "中国" in UTF-8, ended by 0
+    const Bytes cp936 = {0xD6, 0xD0, 0xB9, 0xFA};                   // "中国" in code page 936
+    const std::vector<ValueCase> cases = {
+        {"UTF-8 string attribute", 0x00490002, utf8, "\"中国\""},
+        {"code page bytes are no UTF-8", 0x00490002, cp936, "\"中国\""},
+        {"ASCII reads the same either way", 0x00490002, {'A', 'u', 't', 'o'}, "\"Auto\""},
+        {"string.uni stays UTF-16", 0x004A0001, {0x2D, 0x4E, 0xFD, 0x56}, "\"中国\""},
+        {"other types as rows", 0x00020002, {0x14, 0x00}, "20"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(valueToText(decodeAttributeValue(c.typeWord, c.bytes)), c.text) << c.what;
+    }
+    // A row's string is code page text: the same UTF-8 bytes are not read as UTF-8 there.
+    EXPECT_NE(valueToText(decodeValue(0x00490002, utf8)), "\"中国\"");
+}
