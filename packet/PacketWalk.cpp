@@ -44,7 +44,7 @@ DBResult readMetadata(IDSReader& reader, std::size_t packetSize, WalkedPacket* w
             return DBIERR_NONE;
         }
     }
-    walk->readerFault = "the metadata does not end";
+    walk->readerFault = "metadata that never ends";
     return errPacketMismatch;
 }
 
