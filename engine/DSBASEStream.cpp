@@ -135,11 +135,11 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
     for (std::uint32_t i = 0; i < rowCount && rc == DBIERR_NONE; ++i) {
         const std::uint32_t r = byOrder ? order->order[i] : i + 1;
         std::uint8_t status = FStore.status(r);
-        if (logEmpty && status != 0) {
+        if (logEmpty && status != recUnmodified) {
             if (status & recReleased) continue;
             if (!FLogChanges && !FHoldsDelta) {
                 if (status & (recSuperseded | recDeleted | recReleased)) continue;
-                status = 0;
+                status = recUnmodified;
             }
         }
         rc = writer->putField(putValue, 1, &status);

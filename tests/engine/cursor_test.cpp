@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SmallTable.h"
+#include "packet/SubtypeNames.h"
 
 namespace {
 
@@ -409,7 +410,7 @@ TEST(Cursor, RequiredAndReadOnlyFields) {
 }
 
 TEST(Cursor, AddRecordFillsTheAutoIncrementField) {
-    auto table = small::makeTable(29);
+    auto table = small::makeTable(subtypeAutoinc);
     table->setNextAutoIncValue(10);
     auto c = createDSCursor();
     ASSERT_EQ(c->openOnTable(table), DBIERR_NONE);

@@ -6,6 +6,7 @@
 
 #include "EngineFactory.h"
 #include "StationTable.h"
+#include "packet/StreamMode.h"
 
 namespace {
 
@@ -47,12 +48,12 @@ TEST(DecimalColumn, WithoutPrecisionSurvivesSavingAndLoading) {
     EXPECT_EQ(streamed(*again), kDecimalPacket);
 
     // The XML form reads the value back with the full precision.
-    ASSERT_EQ(table->setProperty(propStreamMode, 5), DBIERR_NONE);
+    ASSERT_EQ(table->setProperty(propStreamMode, kStreamModeXml), DBIERR_NONE);
     const Bytes xml = streamed(*table);
     auto fromXml = createDSBase();
     ASSERT_EQ(fromXml->appendPacket(std::make_shared<const Bytes>(xml), true), DBIERR_NONE)
         << std::string(xml.begin(), xml.end());
-    ASSERT_EQ(fromXml->setProperty(propStreamMode, 0), DBIERR_NONE);
+    ASSERT_EQ(fromXml->setProperty(propStreamMode, kStreamModeBinary), DBIERR_NONE);
     EXPECT_EQ(streamed(*fromXml), kDecimalPacket);
 }
 

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "SmallTable.h"
+#include "packet/SubtypeNames.h"
 
 namespace {
 
@@ -262,7 +263,7 @@ TEST(RecordStore, UndoTakesBackTheNewestChange) {
 }
 
 TEST(RecordStore, UndoingAnInsertGivesBackTheAutoIncrementValue) {
-    auto t = makeTable(29);  // N is the auto-increment field
+    auto t = makeTable(subtypeAutoinc);  // N is the auto-increment field
     ASSERT_EQ(t->autoIncField(), 2);
     t->setNextAutoIncValue(5);
     insert(*t, record("A", 0));

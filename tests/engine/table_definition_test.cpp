@@ -4,6 +4,7 @@
 
 #include "EngineFactory.h"
 #include "StationTable.h"
+#include "packet/SubtypeNames.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ TEST(TableProperties, EveryServedIdHoldsItsValueAndOthersAreRefused) {
 TEST(TableProperties, AutoIncrementFieldCanBeTurnedOff) {
     auto table = createDSBase();
     DSFLDDesc id = makeDescriptor("ID", fldINT32, 0);
-    id.iFldSubType = 29;
+    id.iFldSubType = subtypeAutoinc;
     ASSERT_EQ(table->defineTable(1, &id, "T"), DBIERR_NONE);
     std::uint32_t value = 1;
     table->getProperty(propNoAutoIncField, &value);

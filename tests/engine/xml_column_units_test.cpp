@@ -5,6 +5,7 @@
 
 #include "EngineFactory.h"
 #include "StationTable.h"
+#include "packet/StreamMode.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ TEST(XmlColumnUnits, WideStringWidthAndScaleComeBackFromXml) {
     DSFLDDesc d = makeDescriptor("S", fldZSTRING, 40000);
     d.iUnits2 = 65000;
     ASSERT_EQ(table->defineTable(1, &d, "T"), DBIERR_NONE);
-    ASSERT_EQ(table->setProperty(propStreamMode, 5), DBIERR_NONE);
+    ASSERT_EQ(table->setProperty(propStreamMode, kStreamModeXml), DBIERR_NONE);
     Bytes xml;
     ASSERT_EQ(table->streamTable(xml), DBIERR_NONE);
 

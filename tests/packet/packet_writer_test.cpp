@@ -5,6 +5,7 @@
 #include "DSDATAPACKET.h"
 #include "PacketHeader.h"
 #include "PacketTestUtil.h"
+#include "packet/StreamMode.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ TEST(PacketWriter, HeaderMarks) {
     // A column of class above 11 raises the major version; a 31-byte name is written whole;
     // a non-XML stream mode marks the packet.
     auto w = createPacketWriter();
-    ASSERT_EQ(w->setXmlMode(4), DBIERR_NONE);
+    ASSERT_EQ(w->setXmlMode(kXmlModeMetadata), DBIERR_NONE);
     ASSERT_EQ(w->initPacket(kPacketVersion, 1), DBIERR_NONE);
     const std::string name(31, 'n');
     ASSERT_EQ(w->addColumnDesc(column(name.c_str(), 0x010C0000)), DBIERR_NONE);
@@ -362,16 +363,16 @@ TEST(PacketWriter, RefusedCalls) {
 
 TEST(PacketWriter, XmlModeWritesADocumentAndModeZeroBinaryAgain) {
     auto w = createPacketWriter();
-    ASSERT_EQ(w->setXmlMode(13), DBIERR_NONE);
-    EXPECT_EQ(w->getXmlMode(), 13u);
+    ASSERT_EQ(w->setXmlMode(kStreamModeXmlUtf8), DBIERR_NONE);
+    EXPECT_EQ(w->getXmlMode(), kStreamModeXmlUtf8);
     Bytes packet;
     ASSERT_EQ(writeWorkedExample(*w, &packet), DBIERR_NONE);
     const std::string text(packet.begin(), packet.end());
     EXPECT_EQ(text.rfind("<?xml", 0), 0u) << text;
     EXPECT_NE(text.find("Radio"), std::string::npos);
 
-    ASSERT_EQ(w->setXmlMode(0), DBIERR_NONE);
-    EXPECT_EQ(w->getXmlMode(), 0u);
+    ASSERT_EQ(w->setXmlMode(kStreamModeBinary), DBIERR_NONE);
+    EXPECT_EQ(w->getXmlMode(), kStreamModeBinary);
     ASSERT_EQ(writeWorkedExample(*w, &packet), DBIERR_NONE);
     EXPECT_EQ(packet, workedExamplePacket());
 }

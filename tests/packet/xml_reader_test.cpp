@@ -9,13 +9,14 @@
 
 #include "PacketTestUtil.h"
 #include "packet/PacketHeader.h"
+#include "packet/StreamMode.h"
 #include "xml/XmlPacketReader.h"
 #include "xml/XmlPacketWriter.h"
 
 namespace {
 
-constexpr std::uint32_t kCodePageMode = 5;
-constexpr std::uint32_t kUtf8Mode = 13;
+constexpr std::uint32_t kCodePageMode = kStreamModeXml;
+constexpr std::uint32_t kUtf8Mode = kStreamModeXmlUtf8;
 
 Bytes bytesOf(const std::string& s) {
     return Bytes(s.begin(), s.end());

@@ -9,13 +9,14 @@
 
 #include "PacketTestUtil.h"
 #include "packet/PacketHeader.h"
+#include "packet/StreamMode.h"
 #include "platform/TempFolder.h"
 #include "xml/XmlPacketWriter.h"
 
 namespace {
 
-constexpr std::uint32_t kCodePageMode = 5;
-constexpr std::uint32_t kUtf8Mode = 13;
+constexpr std::uint32_t kCodePageMode = kStreamModeXml;
+constexpr std::uint32_t kUtf8Mode = kStreamModeXmlUtf8;
 constexpr std::uint32_t kString1 = 0x00490001;
 constexpr std::uint32_t kInt32 = 0x00010004;
 constexpr std::uint32_t kTime = 0x00070004;
