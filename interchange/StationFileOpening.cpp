@@ -9,6 +9,7 @@
 #include "dataset/Streams.h"
 #include "interchange/PlaylistFormat.h"
 #include "interchange/StationTable.h"
+#include "packet/AsciiCase.h"
 #include "packet/PacketHeader.h"
 #include "platform/FileOps.h"
 #include "platform/Unicode.h"
@@ -21,9 +22,7 @@ bool endsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view suf
     if (text.size() < suffix.size()) return false;
     text.remove_prefix(text.size() - suffix.size());
     for (std::size_t i = 0; i < suffix.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c != suffix[i]) return false;
+        if (asciiLower(text[i]) != suffix[i]) return false;
     }
     return true;
 }

@@ -13,6 +13,9 @@ constexpr char asciiLower(char c) {
 constexpr char16_t asciiLower(char16_t c) {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
+constexpr char16_t asciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
 
 // The text with A-Z made a-z.
 std::string asciiLowerCase(std::string_view text);

@@ -4,18 +4,12 @@
 #include <climits>
 #include <cstddef>
 
-namespace {
-
-int foldedUnit(char16_t unit) {
-    return unit >= u'a' && unit <= u'z' ? unit - 32 : unit;
-}
-
-}  // namespace
+#include "packet/AsciiCase.h"
 
 int compareCaptions(std::u16string_view first, std::u16string_view second) {
     const std::size_t common = std::min(first.size(), second.size());
     for (std::size_t i = 0; i < common; ++i) {
-        const int difference = foldedUnit(first[i]) - foldedUnit(second[i]);
+        const int difference = asciiUpper(first[i]) - asciiUpper(second[i]);
         if (difference != 0) return difference;
     }
     const std::ptrdiff_t lengths =

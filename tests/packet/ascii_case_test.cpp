@@ -13,6 +13,9 @@ TEST(AsciiCase, OnlyAsciiLettersFold) {
     EXPECT_EQ(asciiLowerCase("\xC3\x84\xD6\xD0X"), "\xC3\x84\xD6\xD0x");
     EXPECT_EQ(asciiLower(u'Q'), u'q');
     EXPECT_EQ(asciiLower(u'\u00C4'), u'\u00C4');  // Ä is no ASCII letter
+    EXPECT_EQ(asciiUpper(u'q'), u'Q');
+    EXPECT_EQ(asciiUpper(u'_'), u'_');
+    EXPECT_EQ(asciiUpper(u'\u00E4'), u'\u00E4');
 }
 
 TEST(AsciiCase, ComparisonsIgnoreCaseOfAsciiLettersOnly) {
