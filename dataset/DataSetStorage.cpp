@@ -10,8 +10,13 @@
 #include "Streams.h"
 #include "Unicode.h"
 #include "packet/StreamMode.h"
+#include "platform/ReadSizeLimits.h"
 
 namespace {
+// Loading holds the file's bytes, the record store and the change log at once: about 6.5 bytes
+// of memory per byte of a station file, measured.
+constexpr std::uint64_t kLoadMemoryPerFileByte = 7;
+
 std::uint32_t streamModeOf(TDataPacketFormat format) {
     switch (format) {
         case dfXML:
@@ -189,8 +194,14 @@ void TClientDataSet::LoadFromStream(TStream& stream) {
 }
 
 void TClientDataSet::LoadFromFile(const std::u16string& fileName) {
-    Close();
     const std::u16string name = fileName.empty() ? FFileName : fileName;
+    // A file larger than a packet can be, or than the memory loading it takes, is refused
+    // before the open table is closed.
+    if (FileResult size = checkFileReadSize(name, kMaxPacketFileBytes, kLoadMemoryPerFileByte);
+        !size)
+        throw EFOpenError(
+            formatMessage(u"Cannot open file \"%s\". %s", {expandFileName(name), size.message()}));
+    Close();
     std::vector<std::uint8_t> bytes;
     FileResult result = readWholeFile(name, bytes);
     if (!result)

@@ -10,7 +10,14 @@
 #include "interchange/PlsReader.h"
 #include "interchange/XspfReader.h"
 #include "platform/FileOps.h"
+#include "platform/ReadSizeLimits.h"
 #include "platform/Unicode.h"
+
+namespace {
+// Reading a list holds its bytes, its text as UTF-16, the entries and then the stations and the
+// table they go into, several times the file's size: an estimate with room to spare.
+constexpr std::uint64_t kReadMemoryPerPlaylistByte = 12;
+}  // namespace
 
 PlaylistReadResult readPlaylistText(PlaylistFormat format, std::string_view text) {
     switch (format) {
@@ -60,6 +67,10 @@ FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistForm
         reading->error.kind = PlaylistErrorKind::TooLarge;
         return FileResult();
     }
+    // Nor is one whose text, entries and stations would not fit in the memory free now.
+    if (FileResult size = checkFileReadSize(path, kMaxPlaylistBytes, kReadMemoryPerPlaylistByte);
+        !size)
+        return size;
     std::vector<std::uint8_t> bytes;
     const FileResult read = readWholeFile(path, bytes);
     if (!read) return read;

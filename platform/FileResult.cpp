@@ -25,6 +25,10 @@ const char* chineseErrorText(int error) {
             return "文件系统是只读的";
         case ENAMETOOLONG:
             return "文件名太长";
+        case EFBIG:
+            return "文件太大";
+        case ENOMEM:
+            return "内存不足";
         default:
             return nullptr;
     }

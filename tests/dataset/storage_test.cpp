@@ -186,6 +186,19 @@ TEST_F(Storage, LoadFailures) {
               "ClientDataSet1: Missing data provider or data packet");
 }
 
+// A file larger than any packet (a sparse file takes no disk space) is refused before it is
+// read, and the open table keeps its rows.
+TEST_F(Storage, AFileLargerThanAPacketIsRefusedAndTheTableStaysOpen) {
+    addStations({u"A", u"B"});
+    const fs::path huge = dir / "huge.cds";
+    { std::ofstream(huge, std::ios::binary).put('x'); }
+    fs::resize_file(huge, std::uint64_t{5} << 30);
+    EXPECT_EQ(errorOf([&] { ds.LoadFromFile(u16(huge)); }),
+              "Cannot open file \"" + huge.string() + "\". File too large");
+    EXPECT_TRUE(ds.Active());
+    EXPECT_EQ(names(ds), (std::vector<std::string>{"A", "B"}));
+}
+
 TEST_F(Storage, SaveToFileOfAClosedDatasetWritesNothing) {
     TClientDataSet never(u"ClientDataSet1");
     never.SaveToFile(u16(dir / "never.cds"));
