@@ -1,4 +1,4 @@
-#include "Artwork.h"
+#include "app/Artwork.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -1,11 +1,11 @@
-#include "ChineseTranslations.h"
+#include "app/ChineseTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 bool speakChinese(QCoreApplication& application) {
     const QLocale chinese(QLocale::Chinese, QLocale::China);

@@ -1,12 +1,12 @@
-#include "DefaultErrorDisplay.h"
+#include "app/DefaultErrorDisplay.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
-#include "Exceptions.h"
-#include "Unicode.h"
+#include "dataset/Exceptions.h"
+#include "platform/Unicode.h"
 
 std::u16string withClosingFullStop(std::u16string message) {
     if (!message.empty() && message.back() > u'.') message.push_back(u'.');

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "MessageBoxService.h"
+#include "platform/MessageBoxService.h"
 
 // The message as the box shows it: a full stop is appended when the last character's code is
 // above that of the full stop (so "!" and "?" stay bare, while "a", ")" or "。" get one).

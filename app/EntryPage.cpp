@@ -1,4 +1,4 @@
-#include "EntryPage.h"
+#include "app/EntryPage.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -7,10 +7,10 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include "PageArtwork.h"
-#include "StationInput.h"
-#include "Unit1.h"
-#include "WindowControls.h"
+#include "app/PageArtwork.h"
+#include "app/Unit1.h"
+#include "app/WindowControls.h"
+#include "stations/StationInput.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FormLayout.h"
+#include "app/FormLayout.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
-#include "Artwork.h"
-#include "EntryPage.h"
-#include "OutputPage.h"
-#include "Unit1.h"
-#include "WindowFont.h"
+#include "app/Artwork.h"
+#include "app/EntryPage.h"
+#include "app/OutputPage.h"
+#include "app/Unit1.h"
+#include "app/WindowFont.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "OutputPage.h"
+#include "app/OutputPage.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -9,10 +9,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "PageArtwork.h"
-#include "Unit1.h"
-#include "WindowControls.h"
-#include "WindowFont.h"
+#include "app/PageArtwork.h"
+#include "app/Unit1.h"
+#include "app/WindowControls.h"
+#include "app/WindowFont.h"
 
 namespace {
 

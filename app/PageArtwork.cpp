@@ -1,4 +1,4 @@
-#include "PageArtwork.h"
+#include "app/PageArtwork.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 
-#include "Artwork.h"
+#include "app/Artwork.h"
 
 namespace {
 

@@ -21,12 +21,9 @@
 #include <algorithm>
 #include <span>
 
-#include "FileDialogService.h"
-#include "MessageBoxService.h"
-#include "SaveSequence.h"
-#include "Unit1.h"
-#include "WindowControls.h"
-#include "WindowMessages.h"
+#include "app/Unit1.h"
+#include "app/WindowControls.h"
+#include "app/WindowMessages.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/EntryToStation.h"
 #include "interchange/PlaylistFormat.h"
@@ -34,7 +31,10 @@
 #include "interchange/StationFileOpening.h"
 #include "interchange/StationListExport.h"
 #include "interchange/StationTable.h"
+#include "platform/FileDialogService.h"
+#include "platform/MessageBoxService.h"
 #include "platform/Unicode.h"
+#include "stations/SaveSequence.h"
 
 namespace {
 

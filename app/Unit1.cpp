@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,26 +17,26 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "AppPaths.h"
-#include "Artwork.h"
-#include "EntryPage.h"
-#include "FileOps.h"
-#include "FolderBrowser.h"
-#include "FormLayout.h"
-#include "ForumAddress.h"
-#include "MessageBoxService.h"
-#include "PreviewOrder.h"
-#include "SaveSequence.h"
-#include "SettingsFile.h"
-#include "ShellOpenService.h"
-#include "StationInput.h"
-#include "StationSchema.h"
-#include "TableRecovery.h"
-#include "Unicode.h"
-#include "WindowControls.h"
-#include "WindowMessages.h"
-#include "WorkingFileRecovery.h"
-#include "WorkingFiles.h"
+#include "app/Artwork.h"
+#include "app/EntryPage.h"
+#include "app/FormLayout.h"
+#include "app/ForumAddress.h"
+#include "app/WindowControls.h"
+#include "app/WindowMessages.h"
+#include "platform/AppPaths.h"
+#include "platform/FileOps.h"
+#include "platform/FolderBrowser.h"
+#include "platform/MessageBoxService.h"
+#include "platform/ShellOpenService.h"
+#include "platform/Unicode.h"
+#include "stations/PreviewOrder.h"
+#include "stations/SaveSequence.h"
+#include "stations/SettingsFile.h"
+#include "stations/StationInput.h"
+#include "stations/StationSchema.h"
+#include "stations/TableRecovery.h"
+#include "stations/WorkingFileRecovery.h"
+#include "stations/WorkingFiles.h"
 
 bool SortAscending = false;
 

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "ClientDataSet.h"
-#include "DefaultErrorDisplay.h"
+#include "app/DefaultErrorDisplay.h"
+#include "dataset/ClientDataSet.h"
 
 class FileDialogService;
 class FolderBrowser;

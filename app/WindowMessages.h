@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "MessageBoxService.h"
+#include "platform/MessageBoxService.h"
 
 inline constexpr std::u16string_view kWindowMessageTitle = u"Rovena";
 

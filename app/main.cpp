@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Artwork.h"
-#include "ChineseTranslations.h"
-#include "QtFileDialogService.h"
-#include "QtFolderBrowser.h"
-#include "QtMessageBoxService.h"
-#include "QtShellOpenService.h"
 #include "RovenaVersion.h"
-#include "Unit1.h"
+#include "app/Artwork.h"
+#include "app/ChineseTranslations.h"
+#include "app/Unit1.h"
+#include "platform/qt/QtFileDialogService.h"
+#include "platform/qt/QtFolderBrowser.h"
+#include "platform/qt/QtMessageBoxService.h"
+#include "platform/qt/QtShellOpenService.h"
 
 namespace {
 

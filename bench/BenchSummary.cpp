@@ -1,4 +1,4 @@
-#include "BenchSummary.h"
+#include "bench/BenchSummary.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
-#include "StationRows.h"
+#include "bench/StationRows.h"
 
 #include <random>
 #include <stdexcept>
 
-#include "DSBASE.h"
-#include "StationSchema.h"
+#include "engine/DSBASE.h"
+#include "stations/StationSchema.h"
 
 namespace {
 // Common characters of station names; every one is a double-byte character of code page 936.

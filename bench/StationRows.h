@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
+#include "dataset/ClientDataSet.h"
 
 // Adds the station table's 20 field definitions in column order.
 void addStationFields(TClientDataSet& dataSet);

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "BenchSummary.h"
-#include "StationRows.h"
+#include "bench/BenchSummary.h"
+#include "bench/StationRows.h"
 
 namespace {
 constexpr std::size_t kSmall = 100'000;

@@ -17,15 +17,15 @@
 #include <memory>
 #include <string>
 
-#include "BenchSummary.h"
-#include "ClientDataSet.h"
-#include "StationRows.h"
-#include "Unicode.h"
+#include "bench/BenchSummary.h"
+#include "bench/StationRows.h"
+#include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/EntryToStation.h"
 #include "interchange/PlaylistReader.h"
 #include "interchange/PlaylistWriters.h"
 #include "interchange/StationTable.h"
+#include "platform/Unicode.h"
 
 namespace {
 namespace fs = std::filesystem;

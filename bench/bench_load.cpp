@@ -28,10 +28,10 @@
 #include <sstream>
 #include <string>
 
-#include "BenchSummary.h"
-#include "EngineFactory.h"
-#include "StationRows.h"
-#include "Unicode.h"
+#include "bench/BenchSummary.h"
+#include "bench/StationRows.h"
+#include "engine/EngineFactory.h"
+#include "platform/Unicode.h"
 
 extern char** environ;
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "BenchSummary.h"
-#include "StationRows.h"
+#include "bench/BenchSummary.h"
+#include "bench/StationRows.h"
 
 namespace {
 constexpr std::size_t kRowCounts[] = {10'000, 1'000'000};

@@ -1,12 +1,12 @@
-#include "ClientDataSet.h"
+#include "dataset/ClientDataSet.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "EngineFactory.h"
-#include "Exceptions.h"
-#include "FieldDescriptors.h"
-#include "Unicode.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldDescriptors.h"
+#include "engine/EngineFactory.h"
+#include "platform/Unicode.h"
 
 namespace {
 constexpr std::int32_t kRecInfoSize = 6;

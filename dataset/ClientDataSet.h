@@ -7,15 +7,15 @@
 #include <optional>
 #include <vector>
 
-#include "AtomicFileWriter.h"
-#include "Component.h"
-#include "DBTypes.h"
-#include "Exceptions.h"
-#include "FieldClasses.h"
-#include "FieldDefs.h"
-#include "IDSBase.h"
-#include "IDSCursor.h"
-#include "Variant.h"
+#include "dataset/Component.h"
+#include "dataset/DBTypes.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldClasses.h"
+#include "dataset/FieldDefs.h"
+#include "dataset/Variant.h"
+#include "engine/IDSBase.h"
+#include "engine/IDSCursor.h"
+#include "platform/AtomicFileWriter.h"
 
 class TStream;
 

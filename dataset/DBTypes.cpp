@@ -1,6 +1,6 @@
-#include "DBTypes.h"
+#include "dataset/DBTypes.h"
 
-#include "Unicode.h"
+#include "platform/Unicode.h"
 
 namespace {
 const char* const kTypeNames[kFieldTypeCount] = {

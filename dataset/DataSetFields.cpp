@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "ClientDataSet.h"
-#include "Exceptions.h"
-#include "FieldClasses.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldClasses.h"
 
 TField* TClientDataSet::FindField(std::u16string_view name) const {
     return FFields.FindField(name);

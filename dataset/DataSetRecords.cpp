@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ClientDataSet.h"
-#include "Exceptions.h"
-#include "FieldClasses.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldClasses.h"
 
 namespace {
 // Raised by an error handler answering daAbort: ends the operation silently.

@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "AppPaths.h"
-#include "AtomicFileWriter.h"
-#include "ClientDataSet.h"
-#include "Exceptions.h"
-#include "FileOps.h"
-#include "Streams.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/Streams.h"
 #include "packet/StreamMode.h"
+#include "platform/AppPaths.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/FileOps.h"
 #include "platform/ReadSizeLimits.h"
+#include "platform/Unicode.h"
 
 namespace {
 // Loading holds the file's bytes, the record store and the change log at once: about 6.5 bytes

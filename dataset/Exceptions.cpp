@@ -1,7 +1,7 @@
-#include "Exceptions.h"
+#include "dataset/Exceptions.h"
 
-#include "Component.h"
-#include "Unicode.h"
+#include "dataset/Component.h"
+#include "platform/Unicode.h"
 
 Exception::Exception(std::u16string message)
     : std::runtime_error(utf16ToUtf8(message)), FMessage(std::move(message)) {}

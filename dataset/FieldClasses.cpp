@@ -1,8 +1,8 @@
-#include "FieldClasses.h"
+#include "dataset/FieldClasses.h"
 
-#include "Exceptions.h"
-#include "FieldDefs.h"
-#include "Unicode.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldDefs.h"
+#include "platform/Unicode.h"
 
 TField::TField(TFieldType dataType) : FDataType(dataType) {}
 TField::~TField() = default;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "DBTypes.h"
-#include "Variant.h"
+#include "dataset/DBTypes.h"
+#include "dataset/Variant.h"
 
 class TClientDataSet;
 

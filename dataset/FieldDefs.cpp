@@ -1,11 +1,11 @@
-#include "FieldDefs.h"
+#include "dataset/FieldDefs.h"
 
 #include <bit>
 
-#include "Component.h"
-#include "Exceptions.h"
-#include "FieldClasses.h"
-#include "Unicode.h"
+#include "dataset/Component.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldClasses.h"
+#include "platform/Unicode.h"
 
 std::uint32_t nameHash(std::u16string_view name) {
     std::uint32_t hash = 0;

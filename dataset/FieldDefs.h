@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "DBTypes.h"
+#include "dataset/DBTypes.h"
 
 class TComponent;
 class TFieldDefs;

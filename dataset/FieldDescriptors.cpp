@@ -1,10 +1,10 @@
-#include "FieldDescriptors.h"
+#include "dataset/FieldDescriptors.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "Unicode.h"
 #include "packet/SubtypeNames.h"
+#include "platform/Unicode.h"
 
 EngineFieldType engineFieldType(TFieldType type) {
     switch (type) {

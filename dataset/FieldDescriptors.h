@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "DSTypes.h"
-#include "FieldDefs.h"
-#include "IDSBase.h"
+#include "dataset/FieldDefs.h"
+#include "engine/DSTypes.h"
+#include "engine/IDSBase.h"
 
 // The engine type and sub-type of a field type.
 struct EngineFieldType {

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ClientDataSet.h"
-#include "CodePage.h"
-#include "Exceptions.h"
-#include "FieldClasses.h"
-#include "IntegerText.h"
-#include "TimeText.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldClasses.h"
+#include "platform/CodePage.h"
+#include "platform/IntegerText.h"
+#include "platform/TimeText.h"
+#include "platform/Unicode.h"
 
 namespace {
 // A number as "%g" shows it in messages: up to 15 significant digits, no exponent for integers

@@ -1,4 +1,4 @@
-#include "Streams.h"
+#include "dataset/Streams.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "ChangeLog.h"
+#include "engine/ChangeLog.h"
 
 #include <algorithm>
 #include <new>
 #include <stdexcept>
 
-#include "DSTypes.h"
+#include "engine/DSTypes.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "DBResult.h"
+#include "packet/DBResult.h"
 
 // One change: the record it concerns, the other record (for logModify the version it
 // replaced), and its kind (logDelete, logInsert, logModify, ...).

@@ -1,4 +1,4 @@
-#include "DSBASE.h"
+#include "engine/DSBASE.h"
 
 #include <algorithm>
 #include <cstring>

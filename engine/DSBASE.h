@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ChangeLog.h"
-#include "DSIndex.h"
-#include "IDSBase.h"
-#include "IDSReader.h"
-#include "RecordStore.h"
+#include "engine/ChangeLog.h"
+#include "engine/DSIndex.h"
+#include "engine/IDSBase.h"
+#include "engine/RecordStore.h"
+#include "packet/IDSReader.h"
 
 class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
   public:

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Coding.h"
-#include "DSBASE.h"
-#include "DSEXTRACT.h"
-#include "SubtypeNames.h"
-#include "TypeWord.h"
+#include "engine/DSBASE.h"
 #include "packet/AttributeValues.h"
+#include "packet/Coding.h"
+#include "packet/DSEXTRACT.h"
 #include "packet/StreamMode.h"
+#include "packet/SubtypeNames.h"
+#include "packet/TypeWord.h"
 
 namespace {
 constexpr std::int32_t kUnknownSubtype = 255;

@@ -11,7 +11,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "DSBASE.h"
+#include "engine/DSBASE.h"
 
 namespace {
 

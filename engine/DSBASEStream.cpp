@@ -3,13 +3,13 @@
 
 #include <cstring>
 
-#include "Coding.h"
-#include "DSBASE.h"
-#include "DSDATAPACKET.h"
-#include "SubtypeNames.h"
-#include "TypeWord.h"
+#include "engine/DSBASE.h"
 #include "packet/AttributeValues.h"
+#include "packet/Coding.h"
+#include "packet/DSDATAPACKET.h"
 #include "packet/PacketHeader.h"
+#include "packet/SubtypeNames.h"
+#include "packet/TypeWord.h"
 
 namespace {
 constexpr std::int32_t kAddedCalculated = 2;  // bCalculated of a field added later

@@ -1,4 +1,4 @@
-#include "DSCursor.h"
+#include "engine/DSCursor.h"
 
 #include <algorithm>
 #include <cstring>

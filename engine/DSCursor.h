@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "DSBASE.h"
-#include "IDSCursor.h"
+#include "engine/DSBASE.h"
+#include "engine/IDSCursor.h"
 
 class DSCursor : public IDSCursor {
   public:

@@ -1,4 +1,4 @@
-#include "DSIndex.h"
+#include "engine/DSIndex.h"
 
 #include <algorithm>
 #include <new>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "DBResult.h"
+#include "packet/DBResult.h"
 
 struct DSIDX {
     std::string name;                  // "DEFAULT_ORDER", "CHANGEINDEX", ...

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "DBResult.h"
+#include "packet/DBResult.h"
 
 // One field of a table, handed to defineTable and completed by it.
 struct DSFLDDesc {

@@ -1,7 +1,7 @@
-#include "EngineFactory.h"
+#include "engine/EngineFactory.h"
 
-#include "DSBASE.h"
-#include "DSCursor.h"
+#include "engine/DSBASE.h"
+#include "engine/DSCursor.h"
 
 IDSBasePtr createDSBase() {
     return std::make_shared<DSBASE>();

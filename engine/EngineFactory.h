@@ -1,8 +1,8 @@
 #pragma once
 // The engine's class factory: a new table object, a new cursor object.
 
-#include "IDSBase.h"
-#include "IDSCursor.h"
+#include "engine/IDSBase.h"
+#include "engine/IDSCursor.h"
 
 IDSBasePtr createDSBase();
 IDSCursorPtr createDSCursor();

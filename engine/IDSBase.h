@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "DSTypes.h"
-#include "IDSReader.h"
+#include "engine/DSTypes.h"
+#include "packet/IDSReader.h"
 
 class IDSBase {
   public:

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "DSTypes.h"
-#include "IDSBase.h"
+#include "engine/DSTypes.h"
+#include "engine/IDSBase.h"
 
 class IDSCursor {
   public:

@@ -1,4 +1,4 @@
-#include "RecordStore.h"
+#include "engine/RecordStore.h"
 
 #include <algorithm>
 #include <cstring>

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "DSTypes.h"
+#include "engine/DSTypes.h"
 
 class RecordStore {
   public:

@@ -1,4 +1,4 @@
-#include "PlaylistFuzzHarness.h"
+#include "fuzz/PlaylistFuzzHarness.h"
 
 #include <cstdlib>
 #include <span>

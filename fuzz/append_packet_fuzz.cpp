@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "EngineFactory.h"
+#include "engine/EngineFactory.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the JSON reader; see PlaylistFuzzHarness.h for what is checked.
 
-#include "PlaylistFuzzHarness.h"
+#include "fuzz/PlaylistFuzzHarness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return fuzzPlaylistFormat(PlaylistFormat::Json, data, size);

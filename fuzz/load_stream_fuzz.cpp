@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "Streams.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TClientDataSet dataSet(u"ClientDataSet1");

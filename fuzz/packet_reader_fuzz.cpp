@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "DSDATAPACKET.h"
-#include "DSEXTRACT.h"
-#include "FieldConverters.h"
-#include "TypeWord.h"
+#include "packet/DSDATAPACKET.h"
+#include "packet/DSEXTRACT.h"
+#include "packet/FieldConverters.h"
 #include "packet/PacketHeader.h"
 #include "packet/PacketWalk.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Coding.h"
-#include "FieldConverters.h"
-#include "TypeWord.h"
+#include "packet/Coding.h"
+#include "packet/FieldConverters.h"
 #include "packet/PacketHeader.h"
-#include "xml/XmlPacketReader.h"
-#include "xml/XmlPacketWriter.h"
+#include "packet/TypeWord.h"
+#include "packet/xml/XmlPacketReader.h"
+#include "packet/xml/XmlPacketWriter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DBResult.h"
+#include "packet/DBResult.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@ struct MessageEntry {
 
 constexpr MessageEntry kMessages[] = {
 #define ENGINE_MESSAGE(code, name, text) {code, text},
-#include "engine_messages.def"
+#include "resources/engine_messages.def"
 #undef ENGINE_MESSAGE
 };
 

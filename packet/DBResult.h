@@ -11,7 +11,7 @@ using DBResult = std::uint16_t;
 enum : DBResult {
     DBIERR_NONE = 0,
 #define ENGINE_MESSAGE(code, name, text) name = code,
-#include "engine_messages.def"
+#include "resources/engine_messages.def"
 #undef ENGINE_MESSAGE
 };
 

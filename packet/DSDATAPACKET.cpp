@@ -1,4 +1,4 @@
-#include "DSDATAPACKET.h"
+#include "packet/DSDATAPACKET.h"
 
 #include "packet/StreamMode.h"
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "binary/TDATAPACKET_WRITE.h"
-#include "xml/XmlPacketWriter.h"
+#include "packet/binary/TDATAPACKET_WRITE.h"
+#include "packet/xml/XmlPacketWriter.h"
 
 class DSDATAPACKET final : public IDSWriter {
   public:

@@ -1,4 +1,4 @@
-#include "DSEXTRACT.h"
+#include "packet/DSEXTRACT.h"
 
 #include <algorithm>
 #include <cstring>

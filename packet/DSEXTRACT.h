@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "binary/TDATAPACKET_READ.h"
-#include "xml/XmlExtract.h"
+#include "packet/binary/TDATAPACKET_READ.h"
+#include "packet/xml/XmlExtract.h"
 
 class DSEXTRACT final : public IDSReader {
   public:

@@ -1,10 +1,10 @@
-#include "FieldConverters.h"
+#include "packet/FieldConverters.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "TypeWord.h"
+#include "packet/TypeWord.h"
 
 // --- fixed-size values -----------------------------------------------------------------------
 

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "Coding.h"
-#include "DBResult.h"
+#include "packet/Coding.h"
+#include "packet/DBResult.h"
 
 class FLDConv {
   public:

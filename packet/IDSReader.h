@@ -21,9 +21,9 @@
 #include <memory>
 #include <vector>
 
-#include "DBResult.h"
-#include "PacketColumnDesc.h"
-#include "PacketHeader.h"
+#include "packet/DBResult.h"
+#include "packet/PacketColumnDesc.h"
+#include "packet/PacketHeader.h"
 #include "packet/ReadFailure.h"
 
 using PacketBytes = std::shared_ptr<const std::vector<unsigned char>>;

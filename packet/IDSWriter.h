@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "DBResult.h"
-#include "PacketColumnDesc.h"
+#include "packet/DBResult.h"
+#include "packet/PacketColumnDesc.h"
 
 // Setting up the row converters failed, or rows began inside a nested table's description.
 // The code has no message text.

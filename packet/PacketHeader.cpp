@@ -1,6 +1,6 @@
-#include "PacketHeader.h"
+#include "packet/PacketHeader.h"
 
-#include "Coding.h"
+#include "packet/Coding.h"
 
 void encodePacketHeader(const PacketHeader& h, unsigned char* dst) {
     putFixed32(dst + kHdrMagic, h.magic);

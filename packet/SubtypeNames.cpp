@@ -1,4 +1,4 @@
-#include "SubtypeNames.h"
+#include "packet/SubtypeNames.h"
 
 #include "packet/AsciiCase.h"
 

@@ -1,4 +1,4 @@
-#include "TypeWord.h"
+#include "packet/TypeWord.h"
 
 #include <string>
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "DBResult.h"
+#include "packet/DBResult.h"
 
 constexpr std::uint32_t kTypeSizeMask = 0x0000FFFF;
 constexpr std::uint32_t kTypeClassMask = 0x003F0000;

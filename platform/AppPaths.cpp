@@ -1,4 +1,4 @@
-#include "AppPaths.h"
+#include "platform/AppPaths.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Unicode.h"
+#include "platform/Unicode.h"
 
 namespace {
 constexpr const char* kAppFolderName = "rovena";

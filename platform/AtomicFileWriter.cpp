@@ -1,4 +1,4 @@
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Unicode.h"
 #include "platform/TemporaryFiles.h"
+#include "platform/Unicode.h"
 
 namespace {
 std::string folderOf(const std::string& path) {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 // The system calls the writer makes, replaceable so tests can make any of them fail.
 struct FileWriteCalls {

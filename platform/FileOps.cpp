@@ -1,4 +1,4 @@
-#include "FileOps.h"
+#include "platform/FileOps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "AtomicFileWriter.h"
-#include "Unicode.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/Unicode.h"
 
 namespace {
 // Closes a descriptor when it goes out of scope unless released first.

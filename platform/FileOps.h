@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 // Reads the whole file into `bytes` (replacing its content; emptied on failure). A folder
 // fails with "Is a directory".

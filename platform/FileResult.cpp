@@ -1,9 +1,9 @@
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "Unicode.h"
+#include "platform/Unicode.h"
 
 namespace {
 

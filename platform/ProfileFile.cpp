@@ -1,14 +1,14 @@
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "AtomicFileWriter.h"
-#include "FileOps.h"
-#include "IntegerText.h"
-#include "Unicode.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/FileOps.h"
+#include "platform/IntegerText.h"
+#include "platform/Unicode.h"
 
 namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "FileResult.h"
+#include "platform/FileResult.h"
 
 // Values come back through a buffer of this many characters including the terminating NUL.
 inline constexpr std::size_t kProfileBufferSize = 2048;

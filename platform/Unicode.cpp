@@ -1,4 +1,4 @@
-#include "Unicode.h"
+#include "platform/Unicode.h"
 
 #include <cwctype>
 #include <locale>

@@ -1,4 +1,4 @@
-#include "PreviewOrder.h"
+#include "stations/PreviewOrder.h"
 
 #include <algorithm>
 #include <climits>

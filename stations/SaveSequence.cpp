@@ -1,7 +1,7 @@
-#include "SaveSequence.h"
+#include "stations/SaveSequence.h"
 
-#include "ClientDataSet.h"
-#include "WorkingFiles.h"
+#include "dataset/ClientDataSet.h"
+#include "stations/WorkingFiles.h"
 
 void runSaveSequence(TClientDataSet& table, ReopenForm reopen) {
     // Ends a pending edit or insert (stored when a field was written), then merges the log.

@@ -1,6 +1,6 @@
-#include "SettingsFile.h"
+#include "stations/SettingsFile.h"
 
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
 EIniFileException::EIniFileException(const std::u16string& fileName)
     : Exception(formatMessage(u"Unable to write to %s", {fileName})) {}

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "Exceptions.h"
+#include "dataset/Exceptions.h"
 
 inline constexpr std::u16string_view kSettingsSection = u"info";
 inline constexpr std::u16string_view kOutputFolderKey = u"road";

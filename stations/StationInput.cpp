@@ -1,7 +1,7 @@
-#include "StationInput.h"
+#include "stations/StationInput.h"
 
-#include "StationSchema.h"
 #include "packet/AsciiCase.h"
+#include "stations/StationSchema.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FieldClasses.h"
+#include "dataset/FieldClasses.h"
 
 // The stream markers an address must contain, tried in this order.
 inline constexpr std::array<std::u16string_view, 4> kStreamMarkers = {u"http://", u"rtmp://",

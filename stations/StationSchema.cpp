@@ -1,8 +1,8 @@
-#include "StationSchema.h"
+#include "stations/StationSchema.h"
 
 #include <string>
 
-#include "FieldDefs.h"
+#include "dataset/FieldDefs.h"
 
 int stationFieldIndex(std::u16string_view name) {
     for (std::size_t i = 0; i < kStationFieldCount; ++i) {

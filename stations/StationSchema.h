@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "DBTypes.h"
+#include "dataset/DBTypes.h"
 
 class TFieldDefs;
 

@@ -1,9 +1,9 @@
-#include "TableRecovery.h"
+#include "stations/TableRecovery.h"
 
 #include <exception>
 
-#include "ClientDataSet.h"
-#include "Streams.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Streams.h"
 
 TablePacket closeKeepingPacket(TClientDataSet& table) {
     table.Close();

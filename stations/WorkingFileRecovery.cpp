@@ -1,14 +1,14 @@
-#include "WorkingFileRecovery.h"
+#include "stations/WorkingFileRecovery.h"
 
 #include <exception>
 #include <memory>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "FileOps.h"
-#include "StationSchema.h"
-#include "Streams.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Streams.h"
+#include "platform/FileOps.h"
+#include "platform/Unicode.h"
+#include "stations/StationSchema.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TableRecovery.h"
+#include "stations/TableRecovery.h"
 
 class TClientDataSet;
 

@@ -1,6 +1,6 @@
-#include "WorkingFiles.h"
+#include "stations/WorkingFiles.h"
 
-#include "AppPaths.h"
+#include "platform/AppPaths.h"
 
 std::u16string workingFilePath() {
     return composePath(AppDataFolder(), u"temp.cds");

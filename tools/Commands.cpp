@@ -1,17 +1,17 @@
-#include "Commands.h"
+#include "tools/Commands.h"
 
 #include <new>
 #include <vector>
 
-#include "AppPaths.h"
-#include "AtomicFileWriter.h"
-#include "DumpOutput.h"
-#include "FileOps.h"
-#include "PacketListing.h"
-#include "Streams.h"
-#include "Unicode.h"
-#include "ValueText.h"
+#include "dataset/Streams.h"
 #include "packet/AsciiCase.h"
+#include "platform/AppPaths.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/FileOps.h"
+#include "platform/Unicode.h"
+#include "tools/DumpOutput.h"
+#include "tools/PacketListing.h"
+#include "tools/ValueText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "ClientDataSet.h"
+#include "dataset/ClientDataSet.h"
 
 constexpr int kExitFailure = 1;
 

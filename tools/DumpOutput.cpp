@@ -1,9 +1,9 @@
-#include "DumpOutput.h"
+#include "tools/DumpOutput.h"
 
 #include <cstdio>
 
-#include "TypeWord.h"
-#include "ValueText.h"
+#include "packet/TypeWord.h"
+#include "tools/ValueText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "PacketListing.h"
+#include "tools/PacketListing.h"
 
 // Header, columns with types, widths and attributes, table attributes, then every row with its
 // status and one line per value ("NULL" and "UNCHANGED" for the marks).

@@ -1,10 +1,9 @@
-#include "InterchangeCommands.h"
+#include "tools/InterchangeCommands.h"
 
 #include <new>
 
 #include <nlohmann/json.hpp>
 
-#include "Commands.h"
 #include "dataset/ClientDataSet.h"
 #include "dataset/Exceptions.h"
 #include "interchange/DuplicateAddressIndex.h"
@@ -14,6 +13,7 @@
 #include "interchange/StationTable.h"
 #include "platform/AppPaths.h"
 #include "platform/Unicode.h"
+#include "tools/Commands.h"
 
 namespace {
 

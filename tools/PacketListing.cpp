@@ -1,12 +1,12 @@
-#include "PacketListing.h"
+#include "tools/PacketListing.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "DSEXTRACT.h"
-#include "TypeWord.h"
 #include "engine/DSTypes.h"
+#include "packet/DSEXTRACT.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "DBResult.h"
-#include "PacketHeader.h"
+#include "packet/DBResult.h"
+#include "packet/PacketHeader.h"
 #include "packet/PacketWalk.h"
 #include "packet/ReadFailure.h"
 

@@ -1,14 +1,14 @@
-#include "ValueText.h"
+#include "tools/ValueText.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-#include "CodePage.h"
-#include "TypeWord.h"
-#include "Unicode.h"
 #include "packet/Calendar.h"
+#include "packet/TypeWord.h"
 #include "packet/xml/XmlText.h"
+#include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 namespace {
 

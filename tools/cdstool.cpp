@@ -12,9 +12,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "Commands.h"
-#include "InterchangeCommands.h"
 #include "RovenaVersion.h"
+#include "tools/Commands.h"
+#include "tools/InterchangeCommands.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"cdstool: inspect, check and convert station files (datapackets)", "cdstool"};

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "StationSchema.h"
-#include "Streams.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Streams.h"
+#include "stations/StationSchema.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "binary/TDATAPACKET_READ.h"
+#include "packet/binary/TDATAPACKET_READ.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "TypeWord.h"
+#include "packet/TypeWord.h"
 
 namespace {
 constexpr std::size_t kMaxColumnName = 31;

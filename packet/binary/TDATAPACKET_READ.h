@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "Coding.h"
-#include "FieldConverters.h"
-#include "IDSReader.h"
+#include "packet/Coding.h"
+#include "packet/FieldConverters.h"
+#include "packet/IDSReader.h"
 
 class TDATAPACKET_READ : public IDSReader {
   public:

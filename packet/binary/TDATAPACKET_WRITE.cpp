@@ -1,4 +1,4 @@
-#include "binary/TDATAPACKET_WRITE.h"
+#include "packet/binary/TDATAPACKET_WRITE.h"
 
 #include "packet/StreamMode.h"
 
@@ -8,9 +8,9 @@
 #include <limits>
 #include <new>
 
-#include "Coding.h"
-#include "PacketHeader.h"
-#include "TypeWord.h"
+#include "packet/Coding.h"
+#include "packet/PacketHeader.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

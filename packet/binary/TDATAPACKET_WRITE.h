@@ -22,8 +22,8 @@
 #include <memory>
 #include <vector>
 
-#include "FieldConverters.h"
-#include "IDSWriter.h"
+#include "packet/FieldConverters.h"
+#include "packet/IDSWriter.h"
 
 class TDATAPACKET_WRITE : public IDSWriter {
   public:

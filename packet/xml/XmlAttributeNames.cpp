@@ -1,7 +1,7 @@
-#include "xml/XmlAttributeNames.h"
+#include "packet/xml/XmlAttributeNames.h"
 
-#include "TypeWord.h"
 #include "packet/AsciiCase.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "xml/XmlExtract.h"
+#include "packet/xml/XmlExtract.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 // XmlPacketReader, then served column by column, attribute by attribute and row by row in the
 // order and with the results the binary reader gives.
 
-#include "IDSReader.h"
-#include "xml/XmlPacketReader.h"
+#include "packet/IDSReader.h"
+#include "packet/xml/XmlPacketReader.h"
 
 class XmlExtract final : public IDSReader {
   public:

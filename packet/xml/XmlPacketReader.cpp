@@ -1,15 +1,15 @@
-#include "xml/XmlPacketReader.h"
+#include "packet/xml/XmlPacketReader.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
 
-#include "TypeWord.h"
 #include "packet/AsciiCase.h"
 #include "packet/StreamMode.h"
-#include "xml/XmlAttributeNames.h"
-#include "xml/XmlScanner.h"
+#include "packet/TypeWord.h"
+#include "packet/xml/XmlAttributeNames.h"
+#include "packet/xml/XmlScanner.h"
 
 namespace {
 

@@ -43,11 +43,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "DBResult.h"
-#include "PacketColumnDesc.h"
+#include "packet/DBResult.h"
+#include "packet/PacketColumnDesc.h"
 #include "packet/ReadFailure.h"
-#include "xml/XmlText.h"
-#include "xml/XmlValueText.h"
+#include "packet/xml/XmlText.h"
+#include "packet/xml/XmlValueText.h"
 
 struct XmlPacketAttribute {
     std::string name;  // UTF-8

@@ -1,16 +1,16 @@
-#include "xml/XmlPacketWriter.h"
+#include "packet/xml/XmlPacketWriter.h"
 
 #include <cstring>
 #include <memory>
 
-#include "CodePage.h"
-#include "FieldConverters.h"
-#include "PacketHeader.h"
-#include "TypeWord.h"
 #include "packet/AsciiCase.h"
+#include "packet/FieldConverters.h"
+#include "packet/PacketHeader.h"
 #include "packet/StreamMode.h"
-#include "xml/XmlAttributeNames.h"
-#include "xml/XmlValueText.h"
+#include "packet/TypeWord.h"
+#include "packet/xml/XmlAttributeNames.h"
+#include "packet/xml/XmlValueText.h"
+#include "platform/CodePage.h"
 
 namespace {
 

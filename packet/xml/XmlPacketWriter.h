@@ -35,9 +35,9 @@
 #include <string>
 #include <vector>
 
-#include "IDSWriter.h"
+#include "packet/IDSWriter.h"
 #include "packet/StreamMode.h"
-#include "xml/XmlText.h"
+#include "packet/xml/XmlText.h"
 
 class XmlPacketWriter final : public IDSWriter {
   public:

@@ -1,7 +1,7 @@
-#include "xml/XmlScanner.h"
+#include "packet/xml/XmlScanner.h"
 
 #include "packet/AsciiCase.h"
-#include "xml/XmlText.h"
+#include "packet/xml/XmlText.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "DBResult.h"
+#include "packet/DBResult.h"
 #include "packet/ReadFailure.h"
 
 struct XmlRawAttribute {

@@ -1,10 +1,10 @@
-#include "xml/XmlText.h"
+#include "packet/xml/XmlText.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "CodePage.h"
-#include "Unicode.h"
+#include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 namespace {
 

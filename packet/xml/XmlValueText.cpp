@@ -1,4 +1,4 @@
-#include "xml/XmlValueText.h"
+#include "packet/xml/XmlValueText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,12 +8,12 @@
 #include <limits>
 #include <memory>
 
-#include "FieldConverters.h"
-#include "TypeWord.h"
 #include "packet/Base64.h"
 #include "packet/BcdText.h"
 #include "packet/Calendar.h"
+#include "packet/FieldConverters.h"
 #include "packet/ShortestFloatText.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

@@ -27,8 +27,8 @@
 #include <string_view>
 #include <vector>
 
-#include "DBResult.h"
-#include "xml/XmlText.h"
+#include "packet/DBResult.h"
+#include "packet/xml/XmlText.h"
 
 // Appends the escaped text of a value of `typeWord` to `out`. `length` counts the value's bytes;
 // fixed-size classes need at least their size. Fails with errXmlFieldType for a type without XML

@@ -1,4 +1,4 @@
-#include "QtFileDialogService.h"
+#include "platform/qt/QtFileDialogService.h"
 
 #include <QDir>
 #include <QFileDialog>

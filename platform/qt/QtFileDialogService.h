@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "FileDialogService.h"
+#include "platform/FileDialogService.h"
 
 class QtFileDialogService : public FileDialogService {
   public:

@@ -1,4 +1,4 @@
-#include "QtFolderBrowser.h"
+#include "platform/qt/QtFolderBrowser.h"
 
 #include <QDir>
 #include <QFileDialog>

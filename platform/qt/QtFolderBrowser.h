@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "FolderBrowser.h"
+#include "platform/FolderBrowser.h"
 
 class QFileDialog;
 

@@ -1,4 +1,4 @@
-#include "QtMessageBoxService.h"
+#include "platform/qt/QtMessageBoxService.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "MessageBoxService.h"
+#include "platform/MessageBoxService.h"
 
 class QtMessageBoxService : public MessageBoxService {
   public:

@@ -1,4 +1,4 @@
-#include "QtShellOpenService.h"
+#include "platform/qt/QtShellOpenService.h"
 
 #include <QDesktopServices>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // Opening folders and web addresses through QDesktopServices::openUrl.
 
-#include "ShellOpenService.h"
+#include "platform/ShellOpenService.h"
 
 class QtShellOpenService : public ShellOpenService {
   public:

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "MessageBoxService.h"
+#include "platform/MessageBoxService.h"
 
 class RecordingMessageBoxService : public MessageBoxService {
   public:

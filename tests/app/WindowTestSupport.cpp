@@ -1,9 +1,9 @@
-#include "WindowTestSupport.h"
+#include "tests/app/WindowTestSupport.h"
 
 #include <QStackedWidget>
 
-#include "Exceptions.h"
-#include "Unicode.h"
+#include "dataset/Exceptions.h"
+#include "platform/Unicode.h"
 
 std::string utf8(std::u16string_view text) {
     return utf16ToUtf8(text);

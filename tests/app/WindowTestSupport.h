@@ -24,14 +24,14 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "FileDialogService.h"
-#include "FolderBrowser.h"
-#include "RecordingMessageBoxService.h"
-#include "ShellOpenService.h"
-#include "Unit1.h"
-#include "WindowControls.h"
-#include "WorkingFiles.h"
+#include "app/Unit1.h"
+#include "app/WindowControls.h"
+#include "dataset/ClientDataSet.h"
+#include "platform/FileDialogService.h"
+#include "platform/FolderBrowser.h"
+#include "platform/ShellOpenService.h"
+#include "stations/WorkingFiles.h"
+#include "tests/app/RecordingMessageBoxService.h"
 
 // Answers each request with the next queued choice (nothing queued: cancelled) and records the
 // instruction it was shown with.

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "ChineseTranslations.h"
+#include "app/ChineseTranslations.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

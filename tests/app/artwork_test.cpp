@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "PageArtwork.h"
+#include "app/PageArtwork.h"
 
 namespace {
 

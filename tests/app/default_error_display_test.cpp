@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "DefaultErrorDisplay.h"
-#include "Exceptions.h"
-#include "RecordingMessageBoxService.h"
+#include "app/DefaultErrorDisplay.h"
+#include "dataset/Exceptions.h"
+#include "tests/app/RecordingMessageBoxService.h"
 
 namespace {
 

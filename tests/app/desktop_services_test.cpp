@@ -13,8 +13,8 @@
 
 #include <functional>
 
-#include "QtFolderBrowser.h"
-#include "QtShellOpenService.h"
+#include "platform/qt/QtFolderBrowser.h"
+#include "platform/qt/QtShellOpenService.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "WindowTestSupport.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QToolButton>
 #include <cerrno>
 
-#include "StationSchema.h"
-#include "WindowTestSupport.h"
+#include "stations/StationSchema.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

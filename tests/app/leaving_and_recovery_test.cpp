@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "WindowTestSupport.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

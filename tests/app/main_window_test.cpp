@@ -20,8 +20,8 @@
 #include <array>
 #include <memory>
 
-#include "StationSchema.h"
-#include "WindowTestSupport.h"
+#include "stations/StationSchema.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

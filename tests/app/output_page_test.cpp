@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "AppPaths.h"
-#include "ForumAddress.h"
-#include "WindowTestSupport.h"
+#include "app/ForumAddress.h"
+#include "platform/AppPaths.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
-#include "PreviewOrder.h"
-#include "WindowTestSupport.h"
+#include "stations/PreviewOrder.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

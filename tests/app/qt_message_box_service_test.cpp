@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-#include "QtMessageBoxService.h"
+#include "platform/qt/QtMessageBoxService.h"
 
 namespace {
 

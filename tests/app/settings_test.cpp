@@ -5,8 +5,8 @@
 
 #include <QFile>
 
-#include "ProfileFile.h"
-#include "WindowTestSupport.h"
+#include "platform/ProfileFile.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

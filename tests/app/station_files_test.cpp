@@ -13,9 +13,9 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "StationInput.h"
-#include "StationSchema.h"
-#include "WindowTestSupport.h"
+#include "stations/StationInput.h"
+#include "stations/StationSchema.h"
+#include "tests/app/WindowTestSupport.h"
 
 namespace {
 

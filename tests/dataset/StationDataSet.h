@@ -1,8 +1,8 @@
 #pragma once
 // The station table's definitions, added to a dataset the way the window adds them.
 
-#include "ClientDataSet.h"
-#include "StationSchema.h"
+#include "dataset/ClientDataSet.h"
+#include "stations/StationSchema.h"
 
 inline const auto& stationFieldDefs() {
     return stationSchema();

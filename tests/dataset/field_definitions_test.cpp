@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "ClientDataSet.h"
-#include "EngineFactory.h"
-#include "Exceptions.h"
-#include "FieldDescriptors.h"
-#include "StationDataSet.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldDescriptors.h"
+#include "engine/EngineFactory.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "ClientDataSet.h"
-#include "CodePage.h"
-#include "Exceptions.h"
-#include "StationDataSet.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "platform/CodePage.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
 
 namespace {
 

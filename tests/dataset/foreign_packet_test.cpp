@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "FieldDescriptors.h"
-#include "Streams.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/FieldDescriptors.h"
+#include "dataset/Streams.h"
+#include "platform/Unicode.h"
 
 namespace {
 

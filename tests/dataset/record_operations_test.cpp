@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "ClientDataSet.h"
-#include "Exceptions.h"
-#include "StationDataSet.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
 
 namespace {
 

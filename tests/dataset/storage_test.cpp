@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ClientDataSet.h"
-#include "Exceptions.h"
-#include "FieldDescriptors.h"
-#include "StationDataSet.h"
-#include "Streams.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Exceptions.h"
+#include "dataset/FieldDescriptors.h"
+#include "dataset/Streams.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
 
 namespace fs = std::filesystem;
 

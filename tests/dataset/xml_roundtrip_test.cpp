@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ClientDataSet.h"
-#include "StationDataSet.h"
-#include "Streams.h"
-#include "Unicode.h"
+#include "dataset/ClientDataSet.h"
+#include "dataset/Streams.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
 
 namespace fs = std::filesystem;
 

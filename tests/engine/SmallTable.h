@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "DSBASE.h"
-#include "EngineFactory.h"
-#include "StationTable.h"
+#include "engine/DSBASE.h"
+#include "engine/EngineFactory.h"
+#include "tests/engine/StationTable.h"
 
 namespace small {
 

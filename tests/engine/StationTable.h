@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "DSTypes.h"
-#include "FieldDefs.h"
-#include "FieldDescriptors.h"
-#include "StationSchema.h"
+#include "dataset/FieldDefs.h"
+#include "dataset/FieldDescriptors.h"
+#include "engine/DSTypes.h"
+#include "stations/StationSchema.h"
 
 // The station table's descriptors as the dataset layer hands them to defineTable: the one
 // schema, encoded by the dataset's own encoder.

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "DSBASE.h"
-#include "StationTable.h"
+#include "engine/DSBASE.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "EngineFactory.h"
-#include "StationTable.h"
+#include "engine/EngineFactory.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

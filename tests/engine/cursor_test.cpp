@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "SmallTable.h"
 #include "packet/SubtypeNames.h"
+#include "tests/engine/SmallTable.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "DSBASE.h"
-#include "StationTable.h"
+#include "engine/DSBASE.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

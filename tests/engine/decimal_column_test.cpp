@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "EngineFactory.h"
-#include "StationTable.h"
+#include "engine/EngineFactory.h"
 #include "packet/StreamMode.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "SmallTable.h"
+#include "tests/engine/SmallTable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "EngineFactory.h"
+#include "engine/EngineFactory.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "DSBASE.h"
-#include "packet/PacketTestUtil.h"
+#include "engine/DSBASE.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "SmallTable.h"
 #include "packet/Coding.h"
+#include "tests/engine/SmallTable.h"
 
 namespace {
 

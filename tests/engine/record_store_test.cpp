@@ -3,8 +3,8 @@
 #include <atomic>
 #include <thread>
 
-#include "SmallTable.h"
 #include "packet/SubtypeNames.h"
+#include "tests/engine/SmallTable.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "DSBASE.h"
-#include "EngineFactory.h"
-#include "StationTable.h"
+#include "engine/DSBASE.h"
+#include "engine/EngineFactory.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

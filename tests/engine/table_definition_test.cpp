@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "EngineFactory.h"
-#include "StationTable.h"
+#include "engine/EngineFactory.h"
 #include "packet/SubtypeNames.h"
+#include "tests/engine/StationTable.h"
 
 namespace {
 

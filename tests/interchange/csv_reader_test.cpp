@@ -2,8 +2,8 @@
 
 #include "interchange/CsvReader.h"
 
-#include "InterchangeTestSupport.h"
 #include "interchange/TextDecoding.h"
+#include "tests/interchange/InterchangeTestSupport.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <limits>
 
-#include "InterchangeTestSupport.h"
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/StationTable.h"
 #include "stations/StationInput.h"
+#include "tests/interchange/InterchangeTestSupport.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "interchange/JsonStationReader.h"
 
-#include "InterchangeTestSupport.h"
+#include "tests/interchange/InterchangeTestSupport.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "interchange/PlaylistReader.h"
 
-#include "InterchangeTestSupport.h"
-#include "platform/TempFolder.h"
+#include "tests/interchange/InterchangeTestSupport.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 

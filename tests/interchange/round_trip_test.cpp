@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "InterchangeTestSupport.h"
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/PlaylistReader.h"
 #include "interchange/PlaylistWriters.h"
 #include "interchange/StationListExport.h"
 #include "interchange/StationTable.h"
-#include "platform/TempFolder.h"
+#include "tests/interchange/InterchangeTestSupport.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <fstream>
 
-#include "InterchangeTestSupport.h"
 #include "dataset/ClientDataSet.h"
 #include "interchange/StationFileOpening.h"
 #include "interchange/StationTable.h"
-#include "platform/TempFolder.h"
+#include "tests/interchange/InterchangeTestSupport.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <ostream>
 
-#include "PacketTestUtil.h"
 #include "packet/PacketWalk.h"
+#include "tests/packet/PacketTestUtil.h"
 
 inline void PrintTo(const WalkedItem& item, std::ostream* os) {
     *os << "{indicator " << int(item.indicator) << ", length " << item.length << ", "

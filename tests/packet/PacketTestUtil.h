@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Coding.h"
-#include "PacketColumnDesc.h"
+#include "packet/Coding.h"
+#include "packet/PacketColumnDesc.h"
 
 using Bytes = std::vector<unsigned char>;
 

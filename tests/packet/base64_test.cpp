@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "PacketTestUtil.h"
 #include "packet/Base64.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "PacketTestUtil.h"
 #include "packet/BcdText.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Coding.h"
+#include "packet/Coding.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "FieldConverters.h"
-#include "TypeWord.h"
+#include "packet/FieldConverters.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

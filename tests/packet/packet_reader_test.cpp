@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "DSDATAPACKET.h"
-#include "DSEXTRACT.h"
-#include "PacketDump.h"
+#include "packet/DSDATAPACKET.h"
+#include "packet/DSEXTRACT.h"
 #include "packet/PacketHeader.h"
+#include "tests/packet/PacketDump.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "DSEXTRACT.h"
-#include "PacketTestUtil.h"
+#include "packet/DSEXTRACT.h"
 #include "packet/PacketWalk.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "DSDATAPACKET.h"
-#include "PacketHeader.h"
-#include "PacketTestUtil.h"
+#include "packet/DSDATAPACKET.h"
+#include "packet/PacketHeader.h"
 #include "packet/StreamMode.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "SubtypeNames.h"
-#include "TypeWord.h"
+#include "packet/SubtypeNames.h"
+#include "packet/TypeWord.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "PacketTestUtil.h"
-#include "xml/XmlValueText.h"
+#include "packet/xml/XmlValueText.h"
+#include "tests/packet/PacketTestUtil.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "PacketTestUtil.h"
 #include "packet/PacketHeader.h"
 #include "packet/StreamMode.h"
-#include "platform/TempFolder.h"
-#include "xml/XmlPacketWriter.h"
+#include "packet/xml/XmlPacketWriter.h"
+#include "tests/packet/PacketTestUtil.h"
+#include "tests/platform/TempFolder.h"
 
 namespace {
 

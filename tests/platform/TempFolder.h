@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Unicode.h"
+#include "platform/Unicode.h"
 
 class TempFolder {
   public:

@@ -1,4 +1,4 @@
-#include "AppPaths.h"
+#include "platform/AppPaths.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "TempFolder.h"
-#include "Unicode.h"
+#include "platform/Unicode.h"
+#include "tests/platform/TempFolder.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "TempFolder.h"
+#include "tests/platform/TempFolder.h"
 
 namespace fs = std::filesystem;
 

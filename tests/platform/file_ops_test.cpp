@@ -1,4 +1,4 @@
-#include "FileOps.h"
+#include "platform/FileOps.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <iterator>
 
-#include "TempFolder.h"
+#include "tests/platform/TempFolder.h"
 
 namespace fs = std::filesystem;
 

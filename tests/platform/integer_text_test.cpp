@@ -1,4 +1,4 @@
-#include "IntegerText.h"
+#include "platform/IntegerText.h"
 
 #include <gtest/gtest.h>
 

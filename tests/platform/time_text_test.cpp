@@ -1,4 +1,4 @@
-#include "TimeText.h"
+#include "platform/TimeText.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/TempFolder.h"
+#include "tests/platform/TempFolder.h"
 
 struct RunResult {
     int status = -1;

@@ -8,11 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ClientDataSet.h"
-#include "StationSchema.h"
-#include "Unicode.h"
-#include "platform/TempFolder.h"
-#include "tools/RunCdsTool.h"
+#include "dataset/ClientDataSet.h"
+#include "platform/Unicode.h"
+#include "stations/StationSchema.h"
+#include "tests/platform/TempFolder.h"
+#include "tests/tools/RunCdsTool.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ClientDataSet.h"
-#include "Unicode.h"
-#include "dataset/StationDataSet.h"
-#include "platform/TempFolder.h"
-#include "tools/RunCdsTool.h"
+#include "dataset/ClientDataSet.h"
+#include "platform/Unicode.h"
+#include "tests/dataset/StationDataSet.h"
+#include "tests/platform/TempFolder.h"
+#include "tests/tools/RunCdsTool.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ValueText.h"
+#include "tools/ValueText.h"
 
 namespace {
 
