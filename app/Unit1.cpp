@@ -28,6 +28,7 @@
 #include "platform/FolderBrowser.h"
 #include "platform/MessageBoxService.h"
 #include "platform/ShellOpenService.h"
+#include "platform/TemporaryFiles.h"
 #include "platform/Unicode.h"
 #include "stations/PreviewOrder.h"
 #include "stations/SaveSequence.h"
@@ -118,6 +119,9 @@ void TForm1::connectHandlers() {
 // ---- Start-up and close ----------------------------------------------------------------------
 
 void TForm1::FormCreate() {
+    // Saves of a run that was killed may have left their temporary files beside the working
+    // file; a save still running in another process keeps its own.
+    removeLeftTemporaryFilesIn(utf8ToUtf16(appDataFolderUtf8()));
     defineStationFields(ClientDataSet1.FieldDefs());
     // Stations left by a run that never closed are offered back before the working file is
     // replaced: once replaced, they would be gone.

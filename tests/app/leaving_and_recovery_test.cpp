@@ -7,6 +7,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/AppPaths.h"
+
 #include "tests/app/WindowTestSupport.h"
 
 namespace {
@@ -177,6 +182,25 @@ TEST_F(RecoveryTest, LeftStationsAreOfferedAndRecoveredWithYes) {
     boxes.queueAnswer(MessageBoxAnswer::No);
     EXPECT_FALSE(form->close());
     EXPECT_EQ(boxes.boxes().back().text, kCloseQuestion);
+}
+
+// A save killed half-way leaves a temporary file beside the working file; the next start
+// removes it, and keeps one that a running program may still be writing.
+TEST_F(RecoveryTest, StartUpRemovesTheTemporaryFilesOfKilledSaves) {
+    const QString folder = QString::fromStdString(appDataFolderUtf8());
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const QString killed = QStringLiteral(".temp.cds.tmp%1-0-7").arg(gone);
+    const QString running = QStringLiteral(".temp.cds.tmp%1-0-7").arg(::getpid());
+    for (const QString& name : {killed, running}) {
+        QFile file(folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half a packet");
+    }
+    startWindow();
+    EXPECT_FALSE(QFile::exists(folder + QLatin1Char('/') + killed));
+    EXPECT_TRUE(QFile::exists(folder + QLatin1Char('/') + running));
 }
 
 TEST_F(RecoveryTest, NoOrNothingToRecoverStartsWithTheEmptyTable) {
