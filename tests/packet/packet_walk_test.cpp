@@ -19,7 +19,8 @@ class BrokenReader : public IDSReader {
     DBResult nextColumnDesc(PacketColumnDesc* column) override {
         if (FFault == Fault::endlessMetadata && FReal->nextColumnDesc(column) != DBIERR_NONE)
             return errAtEnd;
-        return FFault == Fault::endlessMetadata ? DBIERR_NONE : FReal->nextColumnDesc(column);
+        if (FFault == Fault::endlessMetadata) return DBIERR_NONE;
+        return FReal->nextColumnDesc(column);
     }
     DBResult nextAttributeLength(std::uint32_t* length) override {
         return FReal->nextAttributeLength(length);
@@ -78,7 +79,9 @@ TEST(PacketWalk, AReaderThatBreaksItsPromisesIsToldApartFromABrokenPacket) {
         EXPECT_STREQ(walk.readerFault, c.what);
         EXPECT_EQ(walk.metadataComplete, c.metadataComplete);
         EXPECT_TRUE(walk.items.empty());
-        if (c.metadataComplete) EXPECT_EQ(walk.columns.size(), 3u);  // kept from before
+        if (c.metadataComplete) {
+            EXPECT_EQ(walk.columns.size(), 3u);  // kept from before
+        }
     }
 
     // The same packet through a reader that keeps its promises.
