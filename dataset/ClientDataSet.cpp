@@ -6,6 +6,7 @@
 #include "dataset/Exceptions.h"
 #include "dataset/FieldDescriptors.h"
 #include "engine/EngineFactory.h"
+#include "packet/TypeWord.h"
 #include "platform/Unicode.h"
 
 namespace {
@@ -41,7 +42,8 @@ void TClientDataSet::raiseEngineError(IDSBase& table, DBResult code) {
     std::u16string message;
     if (table.getErrorText(code, text, sizeof text) == DBIERR_NONE) {
         std::uint32_t utf8 = 0;
-        table.getProperty(propUtf8ErrorText, &utf8);
+        // Without the property the text is read byte for byte, which suits the engine's ASCII.
+        (void)table.getProperty(propUtf8ErrorText, &utf8);
         // The engine's texts are ASCII; a text that is not UTF-8 is decoded byte for byte.
         message = utf8 ? utf8ToUtf16(text) : std::u16string(text, text + std::strlen(text));
     }
@@ -83,9 +85,9 @@ void TClientDataSet::CreateDataSet() {
             const auto fieldNo = static_cast<std::uint32_t>(def.FieldNo());
             FDSBase->dropOptionalParameter(fieldNo, kFieldNameParameter);
             // zero-terminated UTF-8 text, kept for deltas too
-            check(FDSBase->addOptionalParameter(fieldNo, kFieldNameParameter, 0x80490002u,
-                                                static_cast<std::uint32_t>(full.size() + 1),
-                                                full.c_str()));
+            check(FDSBase->addOptionalParameter(
+                fieldNo, kFieldNameParameter, kTypeWordString16 | kTypeInDelta,
+                static_cast<std::uint32_t>(full.size() + 1), full.c_str()));
         }
     } catch (...) {
         FDSBase.reset();

@@ -174,7 +174,8 @@ TClientDataSet::FetchResult TClientDataSet::fetchRecord(std::vector<unsigned cha
     }
     bookmarkFlag(buffer) = kFlagRecord;
     std::uint32_t seq = 0;
-    FDSCursor->getSequenceNo(&seq);
+    // A cursor that cannot tell leaves the sequence number 0.
+    (void)FDSCursor->getSequenceNo(&seq);
     setSequenceNo(buffer, static_cast<std::int32_t>(seq));
     std::uint8_t status = 0;
     rc = FDSCursor->getRecordStatus(&status);

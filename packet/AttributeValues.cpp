@@ -45,7 +45,8 @@ std::vector<unsigned char> encodeSubtypeValue(std::string_view name) {
 
 bool decodeSubtypeValue(std::uint32_t typeWord, std::span<const unsigned char> value,
                         std::string_view* name) {
-    if (typeClass(typeWord) != clsZString) return false;
+    // An empty value has no terminating 0 (and may have no storage at all for memchr).
+    if (typeClass(typeWord) != clsZString || value.empty()) return false;
     const auto* end = static_cast<const unsigned char*>(std::memchr(value.data(), 0, value.size()));
     if (end == nullptr) return false;
     *name = std::string_view(reinterpret_cast<const char*>(value.data()),
