@@ -390,17 +390,9 @@ DBResult DSBASE::getProperty(std::uint32_t id, std::uint32_t* value) {
         case propCodePage:
             *value = FCodePage;
             break;
-        case propReserved9:
-        case propReserved12:
-        case propReserved13:
-        case propReserved14:
-        case propReserved15:
-        case propReserved17:
-        case propReserved18:
-            *value = FOtherProperties[id];
-            break;
         default:
-            return errInvalidParameter;
+            if (!isReservedTableProperty(id)) return errInvalidParameter;
+            *value = FOtherProperties[id];
     }
     return DBIERR_NONE;
 }
@@ -462,17 +454,9 @@ DBResult DSBASE::setProperty(std::uint32_t id, std::uint32_t value) {
         case propCodePage:
             FCodePage = value;
             break;
-        case propReserved9:
-        case propReserved12:
-        case propReserved13:
-        case propReserved14:
-        case propReserved15:
-        case propReserved17:
-        case propReserved18:
-            FOtherProperties[id] = value;
-            break;
         default:  // the change count, live count, delta flag and save point are read-only
-            return errInvalidParameter;
+            if (!isReservedTableProperty(id)) return errInvalidParameter;
+            FOtherProperties[id] = value;
     }
     return DBIERR_NONE;
 }

@@ -137,6 +137,11 @@ enum : std::uint32_t {
     propReserved18 = 18,
 };
 
+constexpr bool isReservedTableProperty(std::uint32_t id) {
+    return id == propReserved9 || (id >= propReserved12 && id <= propReserved15) ||
+           id == propReserved17 || id == propReserved18;
+}
+
 constexpr std::uint32_t kBookmarkSize = 20;
 
 // A cursor's change callback: the table calls it, with the client data given at registration,
