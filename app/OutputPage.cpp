@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "app/PageArtwork.h"
+#include "app/PreviewList.h"
 #include "app/Unit1.h"
 #include "app/WindowControls.h"
 #include "app/WindowFont.h"
@@ -72,11 +72,10 @@ void createOutputPage(TForm1& form) {
     form.CheckBox2->setGeometry(25, 65, 155, 17);
 
     // The preview list: one column, whole-row selection, no editing, hidden at start.
-    form.ListView1 = new QTreeWidget(form.Panel4);
+    form.ListView1 = new PreviewList(form.Panel4);
     form.ListView1->setObjectName(QStringLiteral("ListView1"));
     form.ListView1->setGeometry(104, 24, 250, 193);
-    form.ListView1->setColumnCount(1);
-    form.ListView1->setHeaderLabels({text(u"电台名称")});
+    form.ListView1->rows().setHeaderCaption(text(u"电台名称"));
     form.ListView1->setColumnWidth(0, 245);
     form.ListView1->setRootIsDecorated(false);
     form.ListView1->setItemsExpandable(false);

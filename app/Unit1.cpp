@@ -11,7 +11,6 @@
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "app/EntryPage.h"
 #include "app/FormLayout.h"
 #include "app/ForumAddress.h"
+#include "app/PreviewList.h"
 #include "app/WindowControls.h"
 #include "app/WindowMessages.h"
 #include "platform/AppPaths.h"
@@ -423,16 +423,9 @@ void TForm1::LoadPreview(const std::u16string& fileName) {
     const TablePacket previous = closeKeepingPacket(ClientDataSet1);
     try {
         ClientDataSet1.LoadFromFile(fileName);
-        ListView1->setUpdatesEnabled(false);
-        ListView1->clear();
-        while (!ClientDataSet1.Eof()) {
-            new QTreeWidgetItem(
-                ListView1, {qText(ClientDataSet1.GetFieldValue(StationFieldName::Name).ToText())});
-            ClientDataSet1.Next();
-        }
-        ListView1->setUpdatesEnabled(true);
+        ListView1->rows().clear();
+        ListView1->rows().setCaptions(readPreviewCaptions(ClientDataSet1));
     } catch (const std::exception&) {
-        ListView1->setUpdatesEnabled(true);
         FMessageBoxes.show(windowMessage(u"导入错误，请查看路径或者文件是否有效。",
                                          MessageBoxIcon::Information, MessageBoxButtons::Ok,
                                          false));
@@ -442,21 +435,16 @@ void TForm1::LoadPreview(const std::u16string& fileName) {
 }
 
 void TForm1::ListView1ColumnClick(int column) {
-    std::vector<QTreeWidgetItem*> items;
-    while (ListView1->topLevelItemCount() > 0) items.push_back(ListView1->takeTopLevelItem(0));
-    std::stable_sort(items.begin(), items.end(),
-                     [column](const QTreeWidgetItem* first, const QTreeWidgetItem* second) {
-                         return CompareListItems(first, second, column) < 0;
-                     });
-    for (QTreeWidgetItem* item : items) ListView1->addTopLevelItem(item);
+    ListView1->rows().sortRows([column](std::u16string_view first, std::u16string_view second) {
+        return CompareListItems(first, second, column) < 0;
+    });
     SortAscending = !SortAscending;
 }
 
-int TForm1::CompareListItems(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2,
+int TForm1::CompareListItems(std::u16string_view caption1, std::u16string_view caption2,
                              int column) {
     (void)column;  // the captions are compared, whatever the column
-    const int result =
-        compareCaptions(item1->text(0).toStdU16String(), item2->text(0).toStdU16String());
+    const int result = compareCaptions(caption1, caption2);
     return SortAscending ? result : -result;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/DefaultErrorDisplay.h"
+#include "app/PreviewList.h"
 #include "dataset/ClientDataSet.h"
 
 class FileDialogService;
@@ -26,8 +27,6 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TImageList;
 class TLabeledEdit;
 class TRadioGroup;
@@ -95,7 +94,7 @@ class TForm1 : public QWidget {
 
     // Output page.
     QFrame* Panel4 = nullptr;
-    QTreeWidget* ListView1 = nullptr;  // preview list
+    PreviewList* ListView1 = nullptr;  // preview list
     QGroupBox* GroupBox2 = nullptr;
     TLabeledEdit* LabeledEdit1 = nullptr;  // file name
     QToolButton* SpeedButton5 = nullptr;   // choose the output folder
@@ -139,7 +138,7 @@ class TForm1 : public QWidget {
     void SpeedButton6Click();
     void LoadPreview(const std::u16string& fileName);
     void ListView1ColumnClick(int column);
-    static int CompareListItems(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2,
+    static int CompareListItems(std::u16string_view caption1, std::u16string_view caption2,
                                 int column);
 
     // Station files and station lists (StationListFiles.cpp).

@@ -157,7 +157,7 @@ TEST_F(EditModeTest, DeleteAfterAModificationOrAPreviewRemovesTheShownStation) {
         if (c.preview) {
             form->BitBtn3->click();
             form->SpeedButton3->click();
-            ASSERT_EQ(form->ListView1->topLevelItemCount(), 3);
+            ASSERT_EQ(form->ListView1->count(), 3);
             form->BitBtn2->click();
         } else {
             form->LabeledEdit4->setText(QStringLiteral("蒙古"));

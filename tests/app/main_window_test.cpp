@@ -233,9 +233,10 @@ TEST_F(MainWindowTest, PageControlsStartWithTheirCaptionsAndStates) {
         EXPECT_FALSE(pictured->icon().isNull());
 
     EXPECT_TRUE(form->ListView1->isHidden());
-    EXPECT_EQ(form->ListView1->topLevelItemCount(), 0);
-    EXPECT_EQ(form->ListView1->columnCount(), 1);
-    EXPECT_EQ(form->ListView1->headerItem()->text(0), QStringLiteral("电台名称"));
+    EXPECT_EQ(form->ListView1->count(), 0);
+    EXPECT_EQ(form->ListView1->model()->columnCount(), 1);
+    EXPECT_EQ(form->ListView1->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("电台名称"));
     EXPECT_EQ(form->ListView1->columnWidth(0), 245);
     EXPECT_EQ(form->ListView1->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(form->ListView1->selectionBehavior(), QAbstractItemView::SelectRows);

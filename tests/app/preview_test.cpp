@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QHeaderView>
-#include <QTreeWidget>
 
 #include "stations/PreviewOrder.h"
 #include "tests/app/WindowTestSupport.h"
@@ -24,8 +23,9 @@ class PreviewTest : public WindowTest {
 
     std::vector<QString> listed() const {
         std::vector<QString> captions;
-        for (int i = 0; i < form->ListView1->topLevelItemCount(); ++i)
-            captions.push_back(form->ListView1->topLevelItem(i)->text(0));
+        for (int i = 0; i < form->ListView1->count(); ++i)
+            captions.push_back(
+                QString::fromStdU16String(std::u16string(form->ListView1->caption(i))));
         return captions;
     }
 
@@ -137,6 +137,41 @@ TEST_F(PreviewTest, AFailedLoadIsReportedAndTheTableGoesOnWithItsRows) {
     EXPECT_EQ(workingFile().names(), (std::vector<std::u16string>{u"b", u"A", u"c", u"d"}));
 }
 
+TEST_F(PreviewTest, SortingOrReloadingDropsTheSelectedRow) {
+    form->SpeedButton3->click();
+    QAbstractItemView* view = form->ListView1;
+    const auto clickRow = [view](int row) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(row, 0)).center());
+    };
+    const auto selectedRows = [view] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
+            rows.push_back(index.row());
+        return rows;
+    };
+    EXPECT_FALSE(view->currentIndex().isValid());
+
+    clickRow(1);
+    EXPECT_EQ(view->currentIndex().row(), 1);
+    EXPECT_EQ(selectedRows(), std::vector<int>{1});
+    clickHeader();
+    EXPECT_FALSE(view->currentIndex().isValid());
+    EXPECT_TRUE(selectedRows().empty());
+
+    clickRow(2);
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+    form->SpeedButton3->click();  // hidden and reloaded
+    EXPECT_FALSE(view->currentIndex().isValid());
+    EXPECT_TRUE(selectedRows().empty());
+
+    // With nothing current, the first key press selects the first row.
+    form->SpeedButton3->click();
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(view->currentIndex().row(), 0);
+    EXPECT_EQ(selectedRows(), std::vector<int>{0});
+}
+
 TEST(PreviewOrder, ComparesFoldedUtf16UnitsThenLengths) {
     struct Case {
         std::u16string first;
@@ -169,15 +204,13 @@ TEST(PreviewOrder, ComparesFoldedUtf16UnitsThenLengths) {
 
 TEST(PreviewOrder, CompareListItemsFollowsTheSortDirection) {
     const bool saved = SortAscending;
-    QTreeWidgetItem lower({QStringLiteral("ab")});
-    QTreeWidgetItem upper({QStringLiteral("AB")});
-    QTreeWidgetItem longer({QStringLiteral("abc")});
+    const std::u16string_view lower = u"ab", upper = u"AB", longer = u"abc";
     SortAscending = true;
-    EXPECT_EQ(TForm1::CompareListItems(&lower, &upper, 0), 0);
-    EXPECT_LT(TForm1::CompareListItems(&lower, &longer, 0), 0);
+    EXPECT_EQ(TForm1::CompareListItems(lower, upper, 0), 0);
+    EXPECT_LT(TForm1::CompareListItems(lower, longer, 0), 0);
     SortAscending = false;
-    EXPECT_EQ(TForm1::CompareListItems(&upper, &lower, 0), 0);
-    EXPECT_GT(TForm1::CompareListItems(&lower, &longer, 0), 0);
+    EXPECT_EQ(TForm1::CompareListItems(upper, lower, 0), 0);
+    EXPECT_GT(TForm1::CompareListItems(lower, longer, 0), 0);
     SortAscending = saved;
 }
 
