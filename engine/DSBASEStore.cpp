@@ -136,6 +136,7 @@ void DSBASE::releaseSlot(std::uint32_t record) {
     const std::uint8_t status = FStore.status(record);
     if (status & recReleased) return;
     for (std::uint32_t f = 0; f < FStore.fieldCount(); ++f) FStore.setIndicator(record, f, indNull);
+    FStore.dropTexts(record);
     FStore.setStatus(record, status | recReleased);
     if (record == FNext - 1)
         --FNext;
@@ -163,7 +164,8 @@ DBResult DSBASE::insertSlot(const unsigned char* buffer, bool logged, const std:
     if (rc != DBIERR_NONE) return rc;
 
     const std::uint32_t slot = FNext;
-    FStore.writeRecord(slot, buffer);
+    rc = FStore.writeRecord(slot, buffer);
+    if (rc != DBIERR_NONE) return rc;
     if (status)
         FStore.setStatus(slot, *status);
     else if (logged)
@@ -208,7 +210,8 @@ DBResult DSBASE::storeModify(std::uint32_t record, const unsigned char* buffer,
     if (rc != DBIERR_NONE) return rc;
 
     if (!FLogChanges) {  // rewritten in place; the record keeps its number
-        FStore.writeRecord(record, buffer);
+        rc = FStore.writeRecord(record, buffer);
+        if (rc != DBIERR_NONE) return rc;
         if (newRecord) *newRecord = record;
         ++FChangeCounter;
         return DBIERR_NONE;
@@ -220,7 +223,8 @@ DBResult DSBASE::storeModify(std::uint32_t record, const unsigned char* buffer,
 
     const std::uint32_t slot = FNext;
     const std::uint8_t status = FStore.status(record);
-    FStore.writeRecord(slot, buffer);
+    rc = FStore.writeRecord(slot, buffer);
+    if (rc != DBIERR_NONE) return rc;
     FStore.setStatus(record, status | recSuperseded);
     FStore.setStatus(slot, recModified | (status & recInserted));
     // The new version takes the old one's place; no position changes.
@@ -277,8 +281,7 @@ DBResult DSBASE::storeReadField(std::uint32_t record, std::uint32_t fieldNumber,
         return DBIERR_NONE;
     }
     const std::uint32_t f = fieldNumber - 1;
-    if (value && FStore.length(f) != 0)
-        std::memcpy(value, FStore.value(record, f), FStore.length(f));
+    if (value) FStore.copyValue(record, f, static_cast<unsigned char*>(value));
     if (indicator) *indicator = FStore.indicator(record, f);
     return DBIERR_NONE;
 }
@@ -408,6 +411,7 @@ DBResult DSBASE::commitChangeLog() {
         return errNoMemory;  // the merge allocates before it changes anything
     }
     rebuildChangeIndex();
+    FStore.reclaim();
     return DBIERR_NONE;
 }
 
@@ -421,7 +425,11 @@ bool DSBASE::versionsEqual(std::uint32_t newer, std::uint32_t older) const {
         const bool olderNull = FStore.indicator(older, f) != indValue;
         if (newerNull && olderNull) continue;
         if (newerNull != olderNull) return false;
-        if (!valuesEqual(FFields[f], FStore.value(newer, f), FStore.value(older, f))) return false;
+        if (FStore.isPacked(f)) {
+            if (FStore.text(newer, f) != FStore.text(older, f)) return false;
+        } else if (!valuesEqual(FFields[f], FStore.value(newer, f), FStore.value(older, f))) {
+            return false;
+        }
     }
     return true;
 }

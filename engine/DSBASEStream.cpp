@@ -1,7 +1,9 @@
 // Producing a datapacket from a table: column descriptors with their attributes, the table's
 // attributes and the rows, handed to a packet writer in one forward pass.
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "engine/DSBASE.h"
 #include "packet/AttributeValues.h"
@@ -132,6 +134,27 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
     auto order = defaultOrder();
     const bool byOrder = logEmpty && order && order->count() > 0;
     const std::uint32_t rowCount = byOrder ? order->count() : FNext - 1;
+
+    // The packed texts of a row are read in one walk; textIndex maps a field to its text.
+    std::vector<std::string_view> texts(FStore.packedCount());
+    std::vector<std::uint32_t> textIndex(FFields.size(), 0);
+    std::size_t fixedRowBytes = 1 + (columnField.size() + 3) / 4;
+    for (std::uint32_t fi = 0, k = 0; fi < FFields.size(); ++fi) {
+        if (FStore.isPacked(fi)) textIndex[fi] = k++;
+    }
+    for (std::uint32_t fi : columnField) {
+        // a text's bytes are counted with the arena below; 2 for its length and an empty
+        // text's single byte
+        fixedRowBytes +=
+            FStore.isPacked(fi) ? 2 : static_cast<std::size_t>(FFields[fi].iFldLen) + 4;
+    }
+    // Room for every row up front, so that the packet is not moved while it grows.
+    writer->reserveRows(static_cast<std::size_t>(rowCount) * fixedRowBytes +
+                        (FStore.arenaBytes() - FStore.garbageBytes()));
+
+    static const unsigned char kEmptyText[1] = {0};
+    static const unsigned char kNoNestedRows[4] = {0, 0, 0, 0};
+    std::vector<RowItem> items(columnField.size());
     for (std::uint32_t i = 0; i < rowCount && rc == DBIERR_NONE; ++i) {
         const std::uint32_t r = byOrder ? order->order[i] : i + 1;
         std::uint8_t status = FStore.status(r);
@@ -142,30 +165,34 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
                 status = recUnmodified;
             }
         }
-        rc = writer->putField(putValue, 1, &status);
-        for (std::size_t c = 0; c < columnField.size() && rc == DBIERR_NONE; ++c) {
+        if (!texts.empty()) FStore.texts(r, texts.data());
+        for (std::size_t c = 0; c < columnField.size(); ++c) {
             const std::uint32_t fi = columnField[c];
             const DSFLDDesc& f = FFields[fi];
+            RowItem& item = items[c];
             if (isStructureHead(f)) {
                 // The writer keeps a slot of no bytes for a structure or array column.
-                rc = writer->putField(putValue, 0, FStore.value(r, fi));
+                item = {putValue, 0, FStore.value(r, fi)};
                 continue;
             }
             const std::uint8_t indicator = FStore.indicator(r, fi);
             if (indicator != indValue) {
-                rc = writer->putField(indicator, 0, nullptr);
+                item = {indicator, 0, nullptr};
+                continue;
+            }
+            if (FStore.isPacked(fi)) {
+                // An empty text is written as one zero byte.
+                const std::string_view t = texts[textIndex[fi]];
+                const std::size_t n = std::min(t.size(), static_cast<std::size_t>(f.iUnits1));
+                item = n == 0 ? RowItem{putValue, 1, kEmptyText}
+                              : RowItem{putValue, static_cast<std::int32_t>(n), t.data()};
                 continue;
             }
             const unsigned char* v = FStore.value(r, fi);
             switch (f.iFldType) {
-                case fldZSTRING: {
-                    std::size_t n = strnlen(reinterpret_cast<const char*>(v),
-                                            static_cast<std::size_t>(f.iFldLen));
-                    if (n > static_cast<std::size_t>(f.iUnits1))
-                        n = static_cast<std::size_t>(f.iUnits1);
-                    rc = writer->putField(putValue, n == 0 ? 1 : static_cast<std::int32_t>(n), v);
+                case fldZSTRING:  // of storage length 0
+                    item = {putValue, 1, kEmptyText};
                     break;
-                }
                 case fldVARBYTES:
                 case fldUNICODE: {
                     std::uint32_t n = decodeFixed16(v);
@@ -175,25 +202,23 @@ DBResult DSBASE::streamTable(std::vector<unsigned char>& packet) {
                         n = static_cast<std::uint32_t>(f.iFldLen - 2);
                     // The bytes follow the stored length; an empty value is present all the
                     // same, so the writer gets a pointer even for length 0 (null means null).
-                    rc = writer->putField(putValue, static_cast<std::int32_t>(n), v + 2);
+                    item = {putValue, static_cast<std::int32_t>(n), v + 2};
                     break;
                 }
-                case fldBLOB: {
-                    // BLOB content lives outside the column store, which this engine does not keep:
-                    // a BLOB is written empty.
-                    rc = writer->putField(putValue, 0, v);
+                case fldBLOB:
+                    // BLOB content lives outside the column store, which this engine does not
+                    // keep: a BLOB is written empty.
+                    item = {putValue, 0, v};
                     break;
-                }
-                case fldTABLE: {
-                    const unsigned char none[4] = {0, 0, 0, 0};
-                    rc = writer->putField(putValue, 4, none);
+                case fldTABLE:
+                    item = {putValue, 4, kNoNestedRows};
                     break;
-                }
                 default:
-                    rc = writer->putField(putValue, f.iFldLen, v);
+                    item = {putValue, f.iFldLen, v};
                     break;
             }
         }
+        rc = writer->putRow(status, items.data(), items.size());
     }
     if (rc != DBIERR_NONE) return rc;
     return writer->getPacket(&packet);

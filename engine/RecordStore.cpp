@@ -5,11 +5,26 @@
 #include <new>
 #include <stdexcept>
 
+#include "packet/Coding.h"
+
 namespace {
-// Makes room for size bytes without changing the vector's contents, doubling the memory when
+// Arena blocks: large enough that a million rows take a few hundred allocations.
+constexpr std::size_t kBlockBytes = 1u << 20;
+
+// Makes room for size elements without changing the vector's contents, doubling the memory when
 // it has to grow.
-void reserveGeometric(std::vector<unsigned char>& v, std::size_t size) {
+template <typename T>
+void reserveGeometric(std::vector<T>& v, std::size_t size) {
     if (size > v.capacity()) v.reserve(std::max(size, v.capacity() * 2));
+}
+
+std::size_t textLength(const unsigned char* value, std::size_t n) {
+    const void* zero = n == 0 ? nullptr : std::memchr(value, 0, n);
+    return zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - value) : n;
+}
+
+std::size_t readLength(const unsigned char* p, std::uint8_t lengthBytes) {
+    return lengthBytes == 1 ? p[0] : decodeFixed32(p);
 }
 }  // namespace
 
@@ -17,14 +32,29 @@ void RecordStore::setLayout(const std::vector<DSFLDDesc>& fields) {
     reset();
     FColumns.resize(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        FColumns[i].length = static_cast<std::uint32_t>(fields[i].iFldLen);
-        FColumns[i].valueOffset = static_cast<std::uint32_t>(fields[i].iFldOffsInRec);
-        FColumns[i].indicatorOffset = static_cast<std::uint32_t>(fields[i].iNullOffsInRec);
+        Column& c = FColumns[i];
+        c.length = static_cast<std::uint32_t>(fields[i].iFldLen);
+        c.valueOffset = static_cast<std::uint32_t>(fields[i].iFldOffsInRec);
+        c.indicatorOffset = static_cast<std::uint32_t>(fields[i].iNullOffsInRec);
+        c.packed = fields[i].iFldType == fldZSTRING && c.length != 0;
+        if (c.packed) {
+            c.lengthBytes = c.length < 256 ? 1 : 4;
+            FPackedFields.push_back(static_cast<std::uint32_t>(i));
+        }
     }
+    FPackedCount = static_cast<std::uint32_t>(FPackedFields.size());
 }
 
 void RecordStore::reset() {
     FColumns.clear();
+    FPackedFields.clear();
+    FPackedCount = 0;
+    FRows.clear();
+    FRows.shrink_to_fit();
+    FBlocks.clear();
+    FArenaUsed = 0;
+    FArenaReserved = 0;
+    FGarbage = 0;
     FIndicators.clear();
     FIndicators.shrink_to_fit();
     FStatus.clear();
@@ -34,18 +64,24 @@ void RecordStore::reset() {
 
 std::size_t RecordStore::bytesPerSlot() const {
     std::size_t bytes = 1 + FColumns.size();
-    for (const auto& c : FColumns) bytes += c.length;
+    if (FPackedCount != 0) bytes += sizeof(const unsigned char*);
+    for (const auto& c : FColumns)
+        if (!c.packed) bytes += c.length;
     return bytes;
 }
 
 DBResult RecordStore::growTo(std::uint32_t newCapacity) {
     if (newCapacity <= FCapacity) return DBIERR_NONE;
-    if (FByteLimit != 0 && static_cast<std::size_t>(newCapacity) > FByteLimit / bytesPerSlot())
+    if (FByteLimit != 0 &&
+        (FArenaUsed > FByteLimit ||
+         static_cast<std::size_t>(newCapacity) > (FByteLimit - FArenaUsed) / bytesPerSlot()))
         return errNoMemory;
     const std::size_t slots = newCapacity;
     try {
         // Every allocation first; only then the sizes change, which cannot fail.
-        for (auto& c : FColumns) reserveGeometric(c.bytes, slots * c.length);
+        for (auto& c : FColumns)
+            if (!c.packed) reserveGeometric(c.bytes, slots * c.length);
+        if (FPackedCount != 0) reserveGeometric(FRows, slots);
         reserveGeometric(FIndicators, slots * FColumns.size());
         reserveGeometric(FStatus, slots);
     } catch (const std::bad_alloc&) {
@@ -53,27 +89,187 @@ DBResult RecordStore::growTo(std::uint32_t newCapacity) {
     } catch (const std::length_error&) {
         return errNoMemory;
     }
-    for (auto& c : FColumns) c.bytes.resize(slots * c.length, 0);
+    for (auto& c : FColumns)
+        if (!c.packed) c.bytes.resize(slots * c.length, 0);
+    if (FPackedCount != 0) FRows.resize(slots, nullptr);
     FIndicators.resize(slots * FColumns.size(), 0);
     FStatus.resize(slots, 0);
     FCapacity = newCapacity;
     return DBIERR_NONE;
 }
 
-void RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
+unsigned char* RecordStore::allocate(std::size_t n) {
+    if (FByteLimit != 0 && FCapacity * bytesPerSlot() + FArenaUsed + n > FByteLimit) return nullptr;
+    if (FBlocks.empty() || FBlocks.back().size - FBlocks.back().used < n) {
+        Block block;
+        block.size = std::max(kBlockBytes, n);
+        try {
+            FBlocks.reserve(FBlocks.size() + 1);
+            block.bytes.reset(new unsigned char[block.size]);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        FArenaReserved += block.size;
+        FBlocks.push_back(std::move(block));
+    }
+    Block& b = FBlocks.back();
+    unsigned char* p = b.bytes.get() + b.used;
+    b.used += n;
+    FArenaUsed += n;
+    return p;
+}
+
+std::size_t RecordStore::rowSize(const unsigned char* row) const {
+    const unsigned char* p = row;
+    for (std::uint32_t f : FPackedFields) {
+        const std::uint8_t w = FColumns[f].lengthBytes;
+        p += w + readLength(p, w);
+    }
+    return static_cast<std::size_t>(p - row);
+}
+
+std::string_view RecordStore::text(std::uint32_t record, std::uint32_t field) const {
+    const unsigned char* p = FRows[record - 1];
+    if (p == nullptr) return {};
+    for (std::uint32_t f : FPackedFields) {
+        const std::uint8_t w = FColumns[f].lengthBytes;
+        const std::size_t n = readLength(p, w);
+        if (f == field) return {reinterpret_cast<const char*>(p + w), n};
+        p += w + n;
+    }
+    return {};
+}
+
+void RecordStore::texts(std::uint32_t record, std::string_view* out) const {
+    const unsigned char* p = FRows[record - 1];
+    for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+        if (p == nullptr) {
+            out[k] = {};
+            continue;
+        }
+        const std::uint8_t w = FColumns[FPackedFields[k]].lengthBytes;
+        const std::size_t n = readLength(p, w);
+        out[k] = {reinterpret_cast<const char*>(p + w), n};
+        p += w + n;
+    }
+}
+
+void RecordStore::copyValue(std::uint32_t record, std::uint32_t field, unsigned char* dest) const {
+    const Column& c = FColumns[field];
+    if (c.length == 0) return;
+    if (!c.packed) {
+        std::memcpy(dest, value(record, field), c.length);
+        return;
+    }
+    const std::string_view t = text(record, field);
+    if (!t.empty()) std::memcpy(dest, t.data(), t.size());
+    std::memset(dest + t.size(), 0, c.length - t.size());
+}
+
+DBResult RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
+    unsigned char* row = nullptr;
+    if (FPackedCount != 0) {
+        std::size_t total = 0;
+        bool anyText = false;
+        for (std::uint32_t f : FPackedFields) {
+            const Column& c = FColumns[f];
+            const std::size_t n = textLength(buffer + c.valueOffset, c.length);
+            anyText = anyText || n != 0;
+            total += c.lengthBytes + n;
+        }
+        if (anyText) {
+            row = allocate(total);
+            if (row == nullptr) return errNoMemory;
+            unsigned char* p = row;
+            for (std::uint32_t f : FPackedFields) {
+                const Column& c = FColumns[f];
+                const unsigned char* v = buffer + c.valueOffset;
+                const std::size_t n = textLength(v, c.length);
+                if (c.lengthBytes == 1)
+                    *p = static_cast<unsigned char>(n);
+                else
+                    putFixed32(p, static_cast<std::uint32_t>(n));
+                p += c.lengthBytes;
+                if (n != 0) std::memcpy(p, v, n);
+                p += n;
+            }
+        }
+        dropTexts(record);
+        FRows[record - 1] = row;
+    }
     for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
-        const Column& c = FColumns[f];
-        if (c.length != 0) std::memcpy(value(record, f), buffer + c.valueOffset, c.length);
+        Column& c = FColumns[f];
+        if (!c.packed && c.length != 0)
+            std::memcpy(c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length,
+                        buffer + c.valueOffset, c.length);
         setIndicator(record, f, buffer[c.indicatorOffset]);
     }
+    return DBIERR_NONE;
 }
 
 void RecordStore::readRecord(std::uint32_t record, unsigned char* buffer) const {
     for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
         const Column& c = FColumns[f];
-        if (c.length != 0) std::memcpy(buffer + c.valueOffset, value(record, f), c.length);
+        if (!c.packed) copyValue(record, f, buffer + c.valueOffset);
         buffer[c.indicatorOffset] = indicator(record, f);
     }
+    if (FPackedCount == 0) return;
+    // The packed texts in one walk of the row.
+    const unsigned char* p = FRows[record - 1];
+    for (std::uint32_t f : FPackedFields) {
+        const Column& c = FColumns[f];
+        unsigned char* dest = buffer + c.valueOffset;
+        std::size_t n = 0;
+        if (p != nullptr) {
+            n = readLength(p, c.lengthBytes);
+            p += c.lengthBytes;
+            if (n != 0) std::memcpy(dest, p, n);
+            p += n;
+        }
+        std::memset(dest + n, 0, c.length - n);
+    }
+}
+
+void RecordStore::dropTexts(std::uint32_t record) {
+    if (FPackedCount == 0) return;
+    const unsigned char*& row = FRows[record - 1];
+    if (row == nullptr) return;
+    FGarbage += rowSize(row);
+    row = nullptr;
+}
+
+void RecordStore::reclaim() {
+    if (FGarbage == 0 || FGarbage < FArenaUsed / 4) return;
+    const std::size_t live = FArenaUsed - FGarbage;
+    std::vector<Block> fresh;
+    std::vector<const unsigned char*> rows;
+    try {
+        rows.assign(FRows.size(), nullptr);
+        if (live != 0) {
+            Block block;
+            block.size = std::max(kBlockBytes, live);
+            block.bytes.reset(new unsigned char[block.size]);
+            fresh.push_back(std::move(block));
+        }
+    } catch (const std::bad_alloc&) {
+        return;  // the garbage stays until a later merge
+    } catch (const std::length_error&) {
+        return;
+    }
+    for (std::size_t i = 0; i < FRows.size(); ++i) {
+        if (FRows[i] == nullptr) continue;
+        Block& b = fresh.back();
+        const std::size_t n = rowSize(FRows[i]);
+        unsigned char* p = b.bytes.get() + b.used;
+        std::memcpy(p, FRows[i], n);
+        b.used += n;
+        rows[i] = p;
+    }
+    FRows.swap(rows);
+    FBlocks.swap(fresh);
+    FArenaUsed = live;
+    FArenaReserved = FBlocks.empty() ? 0 : FBlocks.back().size;
+    FGarbage = 0;
 }
 
 void RecordStore::zeroStatuses() {

@@ -1,10 +1,26 @@
 #pragma once
-// The column store of a table: one column of values per field, one indicator byte per field and
-// record, and one status byte per record slot.
+// The column store of a table.
 //
-//   column f:    capacity x storage length of f   value of record r at (r - 1) x length
-//   indicators:  capacity x field count           indicators of r at (r - 1) x field count
-//   status:      capacity bytes                   status of r at r - 1
+// Text fields (zero-terminated strings) are packed: the texts of one record sit together in a
+// packed row in an arena, and the slot keeps a pointer to it. Every other field keeps a fixed
+// column of its storage length; the indicators and status bytes are fixed columns too.
+//
+//   packed row:  per text field, in field order: length (u8 when the field's storage length
+//                is below 256, else u32 little-endian) | the text's bytes, no terminating zero
+//   rows:        capacity pointers              packed row of r at r - 1 (null: all texts empty)
+//   column f:    capacity x storage length of f value of r at (r - 1) x length (fixed fields)
+//   indicators:  capacity x field count         indicators of r at (r - 1) x field count
+//   status:      capacity bytes                 status of r at r - 1
+//
+// Why packed: a station holds about 118 bytes of values in 17 text fields whose storage
+// lengths add up to 500 bytes; fixed text slots cost 515 bytes a station, packed rows about
+// 100 bytes plus 41 for the pointer, the fixed fields, the indicators and the status. A text
+// reads back zero-padded to its storage length, which is how a record buffer holds it.
+//
+// The arena is a list of blocks that never move, so a row pointer stays valid while the row
+// is in use. Writing a record's texts again writes a new packed row and leaves the old one as
+// garbage, as does releasing a slot. reclaim(), run when the change log is merged, copies the
+// rows in use into fresh blocks once the garbage is a quarter of the arena.
 //
 // Record numbers are 1-based; slot r exists for 1 <= r <= capacity. The capacity is the figure
 // the table's growth rule sets; the memory underneath grows geometrically so that a long run of
@@ -12,14 +28,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/DSTypes.h"
 
 class RecordStore {
   public:
-    // Takes the fields' storage lengths and their value and indicator offsets in a record
-    // buffer. Drops every slot.
+    // Takes the fields' types, storage lengths and their value and indicator offsets in a
+    // record buffer. Drops every slot.
     void setLayout(const std::vector<DSFLDDesc>& fields);
     // Drops every slot and the layout.
     void reset();
@@ -31,24 +49,35 @@ class RecordStore {
     // Grows to newCapacity slots (never shrinks). errNoMemory when the memory cannot be had or
     // the byte limit would be passed; the capacity and every slot stay as they were then.
     DBResult growTo(std::uint32_t newCapacity);
-    // Caps the bytes the store may hold (0: no cap).
+    // Caps the bytes the store may hold, slots and packed rows together (0: no cap).
     void setByteLimit(std::size_t limit) { FByteLimit = limit; }
-    // Bytes one slot takes: its values, its indicators and its status byte.
+    // Bytes one slot takes without its texts: its row pointer, fixed values, indicators and
+    // status byte.
     std::size_t bytesPerSlot() const;
+    // Arena bytes written so far, and the part of them no slot uses any more.
+    std::size_t arenaBytes() const { return FArenaUsed; }
+    std::size_t garbageBytes() const { return FGarbage; }
 
     // Slot access; record must satisfy holdsSlot, field is 0-based.
     std::uint8_t status(std::uint32_t record) const { return FStatus[record - 1]; }
     void setStatus(std::uint32_t record, std::uint8_t status) { FStatus[record - 1] = status; }
     std::uint32_t length(std::uint32_t field) const { return FColumns[field].length; }
-    // Inline: the row loops of streaming and loading call these once per field and row.
+    bool isPacked(std::uint32_t field) const { return FColumns[field].packed; }
+    // A fixed field's stored bytes. Inline: the row loops of streaming call it once per field
+    // and row.
     const unsigned char* value(std::uint32_t record, std::uint32_t field) const {
         const Column& c = FColumns[field];
         return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
     }
-    unsigned char* value(std::uint32_t record, std::uint32_t field) {
-        Column& c = FColumns[field];
-        return c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
-    }
+    // A text field's text, without its terminating zero.
+    std::string_view text(std::uint32_t record, std::uint32_t field) const;
+    // The texts of every packed field of a record, in field order (texts[k] for the k-th
+    // packed field); texts must hold packedCount() views.
+    void texts(std::uint32_t record, std::string_view* texts) const;
+    std::uint32_t packedCount() const { return FPackedCount; }
+    // A field's value as a record buffer holds it: storage-length bytes at dest.
+    void copyValue(std::uint32_t record, std::uint32_t field, unsigned char* dest) const;
+
     std::uint8_t indicator(std::uint32_t record, std::uint32_t field) const {
         return FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field];
     }
@@ -56,9 +85,16 @@ class RecordStore {
         FIndicators[static_cast<std::size_t>(record - 1) * FColumns.size() + field] = indicator;
     }
 
-    // Copies a record buffer's values and indicator bytes into slot record, and back.
-    void writeRecord(std::uint32_t record, const unsigned char* buffer);
+    // Copies a record buffer's values and indicator bytes into slot record. errNoMemory when
+    // its packed row cannot be had; the slot is unchanged then.
+    [[nodiscard]] DBResult writeRecord(std::uint32_t record, const unsigned char* buffer);
+    // Copies slot record back into a record buffer.
     void readRecord(std::uint32_t record, unsigned char* buffer) const;
+    // Drops a released slot's texts (they read as empty); their bytes become garbage.
+    void dropTexts(std::uint32_t record);
+    // Copies the packed rows in use into fresh blocks when the garbage is a quarter of the
+    // arena or more. Nothing changes when the memory cannot be had.
+    void reclaim();
 
     // Sets every status byte to 0; the capacity and the values stay.
     void zeroStatuses();
@@ -68,10 +104,29 @@ class RecordStore {
         std::uint32_t length = 0;           // storage length of the field
         std::uint32_t valueOffset = 0;      // in a record buffer
         std::uint32_t indicatorOffset = 0;  // in a record buffer
-        std::vector<unsigned char> bytes;   // capacity x length
+        bool packed = false;                // a text field, kept in the packed rows
+        std::uint8_t lengthBytes = 0;       // width of a packed text's length: 1 or 4
+        std::vector<unsigned char> bytes;   // fixed fields: capacity x length
+    };
+    struct Block {
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t size = 0;
+        std::size_t used = 0;
     };
 
+    // Room for n bytes in the arena, or null when it cannot be had.
+    unsigned char* allocate(std::size_t n);
+    // Bytes of the packed row at row.
+    std::size_t rowSize(const unsigned char* row) const;
+
     std::vector<Column> FColumns;
+    std::vector<std::uint32_t> FPackedFields;  // field index of each packed field, in order
+    std::uint32_t FPackedCount = 0;
+    std::vector<const unsigned char*> FRows;  // capacity
+    std::vector<Block> FBlocks;
+    std::size_t FArenaUsed = 0;
+    std::size_t FArenaReserved = 0;  // bytes of every block
+    std::size_t FGarbage = 0;
     std::vector<unsigned char> FIndicators;  // capacity x field count
     std::vector<unsigned char> FStatus;      // capacity
     std::uint32_t FCapacity = 0;

@@ -34,6 +34,12 @@ class DSDATAPACKET final : public IDSWriter {
         return FXml ? FXml->putField(kind, length, data)
                     : FBinary.TDATAPACKET_WRITE::putField(kind, length, data);
     }
+    void reserveRows(std::size_t bytes) override { active().reserveRows(bytes); }
+    [[nodiscard]] DBResult putRow(std::uint8_t status, const RowItem* items,
+                                  std::size_t count) override {
+        return FXml ? FXml->putRow(status, items, count)
+                    : FBinary.TDATAPACKET_WRITE::putRow(status, items, count);
+    }
     [[nodiscard]] DBResult addColumnDesc(const PacketColumnDesc& column) override {
         return active().addColumnDesc(column);
     }

@@ -33,6 +33,13 @@ enum : std::uint32_t {
 // addAttribute levels.
 enum : std::uint32_t { attrColumn = 0, attrTable = 1 };
 
+// One column slot of a row handed to putRow: what one putField call of the row would take.
+struct RowItem {
+    std::uint32_t kind = putValue;
+    std::int32_t length = 0;
+    const void* data = nullptr;
+};
+
 class IDSWriter {
   public:
     virtual ~IDSWriter() = default;
@@ -74,6 +81,19 @@ class IDSWriter {
     // endNestedRows. A completed top-level row counts in the header's rowCount.
     [[nodiscard]] virtual DBResult putField(std::uint32_t kind, std::int32_t length,
                                             const void* data) = 0;
+
+    // A hint that about `bytes` of rows follow; a writer may make room for them at once.
+    virtual void reserveRows(std::size_t bytes) { (void)bytes; }
+
+    // A whole row in one call: its status byte, then one item per column slot, the same as
+    // the row's putField calls. A writer without a faster way writes them through putField.
+    [[nodiscard]] virtual DBResult putRow(std::uint8_t status, const RowItem* items,
+                                          std::size_t count) {
+        DBResult rc = putField(putValue, 1, &status);
+        for (std::size_t i = 0; i < count && rc == DBIERR_NONE; ++i)
+            rc = putField(items[i].kind, items[i].length, items[i].data);
+        return rc;
+    }
 
     // Writes a column descriptor. Fails with errNotApplicable for a column named "RowState",
     // a column beyond the declared count, or a class above 36; errInvalidFieldType for a type

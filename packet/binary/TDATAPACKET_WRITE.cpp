@@ -292,6 +292,7 @@ DBResult TDATAPACKET_WRITE::setUpRows() {
             slot.unchangedMask = static_cast<unsigned char>(slot.nullMask << 1);
             slot.nestedTable = table.nestedOfColumn[j];
             if (slot.nestedTable < 0) slot.plain = plainLayoutOf(*slot.conv);
+            if (slot.plain == PlainLayout::fixed) slot.fixedSize = slot.conv->size();
             table.slots.push_back(std::move(slot));
         }
         table.cursor = 0;
@@ -307,6 +308,7 @@ DBResult TDATAPACKET_WRITE::setUpRows() {
         putU32(kHdrPacketFlags, FPacketFlags);
     }
     FRowsReady = true;
+    FFlatRows = FTables.size() == 1;
     return DBIERR_NONE;
 }
 
@@ -326,6 +328,107 @@ void TDATAPACKET_WRITE::completeSlot() {
         index = table.parent;
         FCurrent = index;
     }
+}
+
+void TDATAPACKET_WRITE::reserveRows(std::size_t bytes) {
+    if (!FInitialized || bytes <= FBuffer.size() - FEnd) return;
+    if (bytes > std::numeric_limits<std::size_t>::max() / 2 - FBuffer.size()) return;
+    try {
+        FBuffer.resize(FEnd + bytes);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+}
+
+bool TDATAPACKET_WRITE::packedSize(const ColumnSlot& slot, std::int32_t length,
+                                   const unsigned char* bytes, std::size_t* packed) {
+    const auto n = static_cast<std::size_t>(length);
+    switch (slot.plain) {
+        case PlainLayout::fixed:
+            *packed = slot.fixedSize;
+            return true;
+        case PlainLayout::var8:
+            if (length < 0 || length > 0xFF) return false;
+            *packed = 1 + n;
+            return true;
+        case PlainLayout::var16:
+            if (length < 0 || length > 0xFFFF) return false;
+            *packed = 2 + n;
+            return true;
+        case PlainLayout::other:
+            break;
+    }
+    return slot.conv->packedSize(bytes, length, packed);
+}
+
+DBResult TDATAPACKET_WRITE::putRow(std::uint8_t status, const RowItem* items, std::size_t count) {
+    if (!FInitialized) return errNotApplicable;
+    if (!FRowsReady) {
+        DBResult rc = setUpRows();
+        if (rc != DBIERR_NONE) return rc;
+    }
+    TableState& table = FTables[0];
+    if (!FFlatRows || FCurrent != 0 || table.cursor != 0 || count != table.slots.size())
+        return IDSWriter::putRow(status, items, count);
+    if (FRowCount == std::numeric_limits<std::uint32_t>::max()) return errNotApplicable;
+
+    // Sized first, so that the row is written in one step or not at all.
+    const std::size_t rowHead = 1 + (count + 3) / 4;
+    std::size_t rowBytes = rowHead;
+    for (std::size_t i = 0; i < count; ++i) {
+        const RowItem& item = items[i];
+        if (item.kind == putUnchanged || item.kind == putNull) continue;
+        if (item.kind != putValue) return errInvalidParameter;
+        if (item.data == nullptr) continue;
+        std::size_t packed = 0;
+        if (!packedSize(table.slots[i], item.length, static_cast<const unsigned char*>(item.data),
+                        &packed))
+            return errInvalidParameter;
+        rowBytes += packed;
+    }
+    DBResult rc = ensureRoom(rowBytes);
+    if (rc != DBIERR_NONE) return rc;
+
+    unsigned char* row = FBuffer.data() + FEnd;
+    row[0] = status;
+    std::memset(row + 1, 0, rowHead - 1);
+    unsigned char* dest = row + rowHead;
+    for (std::size_t i = 0; i < count; ++i) {
+        const RowItem& item = items[i];
+        const ColumnSlot& slot = table.slots[i];
+        const auto* bytes = static_cast<const unsigned char*>(item.data);
+        if (item.kind == putUnchanged) {
+            row[slot.indicatorIndex] |= slot.unchangedMask;
+            continue;
+        }
+        if (item.kind == putNull || bytes == nullptr) {
+            row[slot.indicatorIndex] |= slot.nullMask;
+            continue;
+        }
+        const auto n = static_cast<std::size_t>(item.length);
+        switch (slot.plain) {
+            case PlainLayout::fixed:
+                std::memcpy(dest, bytes, slot.fixedSize);
+                dest += slot.fixedSize;
+                break;
+            case PlainLayout::var8:
+                dest[0] = static_cast<unsigned char>(n);
+                std::memcpy(dest + 1, bytes, n);
+                dest += 1 + n;
+                break;
+            case PlainLayout::var16:
+                putFixed16(dest, static_cast<std::uint16_t>(n));
+                std::memcpy(dest + 2, bytes, n);
+                dest += 2 + n;
+                break;
+            case PlainLayout::other:
+                dest = slot.conv->write(dest, bytes, item.length);
+                break;
+        }
+    }
+    FEnd = static_cast<std::size_t>(dest - FBuffer.data());
+    putU32(kHdrRowCount, ++FRowCount);
+    return DBIERR_NONE;
 }
 
 DBResult TDATAPACKET_WRITE::putField(std::uint32_t kind, std::int32_t length, const void* data) {
@@ -366,22 +469,7 @@ DBResult TDATAPACKET_WRITE::putField(std::uint32_t kind, std::int32_t length, co
         // the checks their converter's packedSize and write would make.
         std::size_t packed = 0;
         const auto n = static_cast<std::size_t>(length);
-        switch (slot.plain) {
-            case PlainLayout::fixed:
-                packed = slot.conv->size();
-                break;
-            case PlainLayout::var8:
-                if (length < 0 || length > 0xFF) return errInvalidParameter;
-                packed = 1 + n;
-                break;
-            case PlainLayout::var16:
-                if (length < 0 || length > 0xFFFF) return errInvalidParameter;
-                packed = 2 + n;
-                break;
-            case PlainLayout::other:
-                if (!slot.conv->packedSize(bytes, length, &packed)) return errInvalidParameter;
-                break;
-        }
+        if (!packedSize(slot, length, bytes, &packed)) return errInvalidParameter;
         DBResult rc = ensureRoom(packed);
         if (rc != DBIERR_NONE) return rc;
         unsigned char* dest = FBuffer.data() + FEnd;

@@ -41,6 +41,13 @@ class TDATAPACKET_WRITE : public IDSWriter {
     [[nodiscard]] DBResult getPacketLength(std::size_t* length) override;
     [[nodiscard]] DBResult putField(std::uint32_t kind, std::int32_t length,
                                     const void* data) override;
+    // Makes the buffer large enough for `bytes` more at once (growing it step by step would
+    // move it many times); a failure is left to the writes that follow.
+    void reserveRows(std::size_t bytes) override;
+    // A top-level row of a table without nested columns is sized first and written in one
+    // step; a failed row writes nothing. Other rows go through putField.
+    [[nodiscard]] DBResult putRow(std::uint8_t status, const RowItem* items,
+                                  std::size_t count) override;
     [[nodiscard]] DBResult addColumnDesc(const PacketColumnDesc& column) override;
     [[nodiscard]] DBResult resetPacket() override;
     [[nodiscard]] DBResult getColumnCount(std::uint32_t* count) override;
@@ -58,11 +65,15 @@ class TDATAPACKET_WRITE : public IDSWriter {
     struct ColumnSlot {
         std::unique_ptr<FLDConv> conv;
         PlainLayout plain = PlainLayout::other;  // how putField may write the value inline
+        std::size_t fixedSize = 0;               // bytes of a fixed value
         std::size_t indicatorIndex = 0;          // from the status byte
         unsigned char nullMask = 0;
         unsigned char unchangedMask = 0;
         int nestedTable = -1;  // table state of a nested-table column
     };
+    // Packed size of a value in slot, false when the value does not fit its layout.
+    static bool packedSize(const ColumnSlot& slot, std::int32_t length, const unsigned char* bytes,
+                           std::size_t* packed);
 
     struct TableState {
         std::uint32_t declared = 0;
@@ -113,6 +124,7 @@ class TDATAPACKET_WRITE : public IDSWriter {
     std::uint16_t FColAttrCount = 0;
     bool FColumnAttrsOpen = false;
     bool FRowsReady = false;
+    bool FFlatRows = false;  // no nested-table column: putRow writes rows in one step
     std::uint32_t FRowCount = 0;
     std::uint32_t FXmlMode = 0;
     bool FUtf8 = false;
