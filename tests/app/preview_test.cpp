@@ -85,6 +85,21 @@ TEST_F(PreviewTest, HeaderClicksSortDescendingThenAscendingForTheWholeRun) {
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
+TEST_F(PreviewTest, CaptionsThatCompareEqualKeepTheirOrderThroughEverySort) {
+    SortAscending = false;
+    form->BitBtn2->click();
+    addStation({u"ab", u"http://radio.example/x1", u"", u"", u"", false});
+    addStation({u"AB", u"http://radio.example/x2", u"", u"", u"", false});
+    form->BitBtn3->click();
+    form->SpeedButton3->click();
+    EXPECT_EQ(listed(), (Names{"b", "A", "c", "ab", "AB"}));
+
+    clickHeader();
+    EXPECT_EQ(listed(), (Names{"c", "b", "ab", "AB", "A"}));
+    clickHeader();
+    EXPECT_EQ(listed(), (Names{"A", "ab", "AB", "b", "c"}));
+}
+
 TEST_F(PreviewTest, AfterAPreviewTheLastStationIsCurrentOnTheEntryPage) {
     form->SpeedButton3->click();
     form->BitBtn2->click();
