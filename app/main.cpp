@@ -10,7 +10,11 @@
 #include "RovenaVersion.h"
 #include "app/Artwork.h"
 #include "app/ChineseTranslations.h"
+#include "app/LaterStarts.h"
 #include "app/Unit1.h"
+#include "platform/AppPaths.h"
+#include "platform/FolderLock.h"
+#include "platform/qt/HandoverServer.h"
 #include "platform/qt/QtFileDialogService.h"
 #include "platform/qt/QtFolderBrowser.h"
 #include "platform/qt/QtMessageBoxService.h"
@@ -76,6 +80,20 @@ int main(int argc, char* argv[]) {
     speakChinese(application);
 
     QtMessageBoxService messageBoxes;
+    const QStringList files = fileArguments(QCoreApplication::arguments());
+
+    // One window per data folder. The lock is taken before the window touches the working
+    // file; a start that finds it held hands its files to the window that holds it and ends
+    // without touching anything. Without a usable data folder there is nothing to share, and
+    // the window starts as it always did.
+    const std::string dataFolder = appDataFolderUtf8();
+    const FolderLock folderLock = FolderLock::take(dataFolder);
+    if (folderLock.heldElsewhere()) return handOverToRunningWindow(dataFolder, files, messageBoxes);
+    HandoverServer laterStarts;
+    // Listening before the window is built lets a start during the recovery question hand its
+    // files over; they wait until the window is up.
+    if (folderLock.held()) (void)laterStarts.listen(handoverServerName(dataFolder));
+
     QtFolderBrowser folderBrowser;
     QtShellOpenService shell;
     QtFileDialogService fileDialogs;
@@ -84,8 +102,9 @@ int main(int argc, char* argv[]) {
     folderBrowser.setOwner(&form);
     fileDialogs.setOwner(&form);
     form.show();
-    // The files open once the window is up, so that their boxes stand over it.
-    const QStringList files = fileArguments(QCoreApplication::arguments());
+    // The files open once the window is up, so that their boxes stand over it; files handed
+    // over by later starts follow them.
     if (!files.isEmpty()) QTimer::singleShot(0, &form, [&form, files] { form.openFiles(files); });
+    new LaterStarts(laterStarts, form);
     return application.exec();
 }
