@@ -206,6 +206,15 @@ class TClientDataSet : public TComponent {
     IDSBasePtr FDSBase;
     IDSCursorPtr FDSCursor;
     PacketBytes FSavedPacket;  // the kept packet, or none
+    // The packet the open table was last streamed to, with the table's generation and the
+    // format then: while both are unchanged the next packet of the table is these bytes again.
+    struct StreamedPacket {
+        PacketBytes bytes;
+        std::weak_ptr<IDSBase> table;
+        std::uint64_t generation = 0;
+        TDataPacketFormat format = dfBinary;
+    };
+    StreamedPacket FLastStreamed;
     bool FSavePacketOnClose = false;
     bool FProviderEOF = false;
     bool FInternalOpenComplete = false;

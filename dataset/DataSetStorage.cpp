@@ -89,10 +89,12 @@ void TClientDataSet::detachTable() {
             keepTableAsPacket(dfBinary);
         } catch (...) {
             FDSBase.reset();
+            FLastStreamed = {};
             throw;
         }
     }
     FDSBase.reset();
+    FLastStreamed = {};
 }
 
 void TClientDataSet::releaseCursor() {
@@ -107,11 +109,21 @@ void TClientDataSet::releaseCursor() {
 
 void TClientDataSet::keepTableAsPacket(TDataPacketFormat format) {
     if (!FDSBase) return;
-    check(FDSBase->setProperty(propStreamMode, streamModeOf(format)));
     dropKeptPacket();
+    // A table that has not changed since it was last streamed in this format gives the same
+    // bytes: the save sequence streams the table for the file and again when it closes.
+    if (FLastStreamed.bytes && FLastStreamed.format == format &&
+        FLastStreamed.table.lock() == FDSBase &&
+        FLastStreamed.generation == FDSBase->generation()) {
+        FSavedPacket = FLastStreamed.bytes;
+        return;
+    }
+    FLastStreamed = {};
+    check(FDSBase->setProperty(propStreamMode, streamModeOf(format)));
     auto packet = std::make_shared<std::vector<unsigned char>>();
     check(FDSBase->streamTable(*packet));
-    FSavedPacket = std::move(packet);
+    FSavedPacket = packet;
+    FLastStreamed = {std::move(packet), FDSBase, FDSBase->generation(), format};
 }
 
 void TClientDataSet::writePacketToStream(TStream& stream, bool withLength,
@@ -207,10 +219,20 @@ void TClientDataSet::LoadFromFile(const std::u16string& fileName) {
     if (!result)
         throw EFOpenError(formatMessage(u"Cannot open file \"%s\". %s",
                                         {expandFileName(name), result.message()}));
-    TMemoryStream stream(std::move(bytes));
     FOpeningFile = true;
     try {
-        LoadFromStream(stream);
+        // The file's bytes become the packet as they are, so that a large file is held once.
+        // As with a stream, an empty file leaves the kept packet as it is.
+        Close();
+        if (!bytes.empty()) {
+            dropKeptPacket();
+            try {
+                FSavedPacket = std::make_shared<std::vector<unsigned char>>(std::move(bytes));
+            } catch (const std::bad_alloc&) {
+                throw EDatabaseError(u"Error creating variant or safe array");
+            }
+        }
+        Open();
     } catch (...) {
         FOpeningFile = false;
         throw;

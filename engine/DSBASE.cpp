@@ -212,6 +212,7 @@ DBResult DSBASE::computeLayout(std::vector<DSFLDDesc>& fields, std::uint32_t& re
 }
 
 void DSBASE::createIndex(const std::string& name, bool changeIndex) {
+    ++FGeneration;
     auto idx = std::make_shared<DSIDX>();
     idx->name = name;
     idx->id = FNextIndexId++;
@@ -235,6 +236,7 @@ void DSBASE::resetDefinition() {
 
 DBResult DSBASE::defineTable(std::uint32_t fieldCount, const DSFLDDesc* descriptors,
                              const char* name) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (FDefined) return DBIERR_NONE;
     if (fieldCount > 0 && descriptors == nullptr) return errInvalidParameter;
@@ -398,6 +400,7 @@ DBResult DSBASE::getProperty(std::uint32_t id, std::uint32_t* value) {
 }
 
 DBResult DSBASE::setProperty(std::uint32_t id, std::uint32_t value) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     switch (id) {
         case propLogChanges:
@@ -487,6 +490,7 @@ DBResult DSBASE::getOptionalParameter(std::uint32_t fieldNo, const char* name,
 DBResult DSBASE::addOptionalParameter(std::uint32_t fieldNo, const char* name,
                                       std::uint32_t typeWord, std::uint32_t length,
                                       const void* value) {
+    ++FGeneration;
     if (name == nullptr || *name == '\0' || (length > 0 && value == nullptr))
         return errInvalidParameter;
     std::lock_guard guard(FLock);
@@ -499,6 +503,7 @@ DBResult DSBASE::addOptionalParameter(std::uint32_t fieldNo, const char* name,
 }
 
 DBResult DSBASE::dropOptionalParameter(std::uint32_t fieldNo, const char* name) {
+    ++FGeneration;
     if (name == nullptr) return errInvalidParameter;
     std::lock_guard guard(FLock);
     auto it = findOptionalParameter(fieldNo, name);

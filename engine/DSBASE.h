@@ -31,6 +31,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     [[nodiscard]] DBResult appendPacket(PacketBytes packet, bool last) override;
     ReadFailure lastReadFailure() const override { return FLastReadFailure; }
     [[nodiscard]] DBResult streamTable(std::vector<unsigned char>& packet) override;
+    std::uint64_t generation() const override { return FGeneration; }
     [[nodiscard]] DBResult commitChangeLog() override;
     [[nodiscard]] DBResult setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
                                         std::uint32_t fieldNumber, std::uint8_t kind) override;
@@ -212,6 +213,7 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     bool FModifiesDisabled = false;
     bool FKeepTrailingSpaces = false;
     std::uint32_t FChangeCounter = 0;
+    std::uint64_t FGeneration = 0;  // see generation()
     bool FUtf8Metadata = false;
     bool FUtf8ErrorText = false;
     std::uint32_t FCodePage = 0;

@@ -58,6 +58,7 @@ DBResult readAttribute(IDSReader& reader, Attribute& out) {
 }  // namespace
 
 DBResult DSBASE::appendPacket(PacketBytes packet, bool last) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     FLastReadFailure = {};
     if (!FDefined) return createFromPacket(std::move(packet), last);
@@ -252,56 +253,79 @@ DBResult DSBASE::loadRows(IDSReader& reader) {
         scratchSize = std::max<std::size_t>(scratchSize, static_cast<std::size_t>(f.iFldLen) + 2);
     std::vector<unsigned char> scratch(scratchSize);
     std::vector<unsigned char> record(FRecordLength);
+    std::vector<RowValue> values(FFields.size());
+
+    // Puts one value, as the packet gives it, into the record buffer.
+    auto place = [&](const DSFLDDesc& f, std::uint8_t indicator, std::int32_t length,
+                     const unsigned char* bytes) {
+        unsigned char* v = record.data() + f.iFldOffsInRec;
+        if (indicator != indValue) {
+            record[static_cast<std::size_t>(f.iNullOffsInRec)] =
+                indicator == indUnassigned ? indUnassigned : indNull;
+            return;
+        }
+        const std::size_t n = length > 0 ? static_cast<std::size_t>(length) : 0;
+        switch (f.iFldType) {
+            case fldZSTRING: {
+                const std::size_t keep =
+                    std::min<std::size_t>(n, static_cast<std::size_t>(f.iUnits1));
+                if (keep != 0) std::memcpy(v, bytes, keep);
+                v[keep] = 0;
+                break;
+            }
+            case fldVARBYTES:
+            case fldUNICODE: {
+                const std::size_t keep = std::min({n, static_cast<std::size_t>(f.iUnits1),
+                                                   static_cast<std::size_t>(f.iFldLen - 2)});
+                putFixed16(v, static_cast<std::uint16_t>(keep));
+                if (keep != 0) std::memcpy(v + 2, bytes, keep);
+                break;
+            }
+            case fldBLOB:
+                // BLOB content has no storage in this engine: the field reads as null.
+                record[static_cast<std::size_t>(f.iNullOffsInRec)] = indNull;
+                break;
+            default: {
+                const std::size_t keep = std::min(n, static_cast<std::size_t>(f.iFldLen));
+                if (keep != 0) std::memcpy(v, bytes, keep);
+                break;
+            }
+        }
+    };
+
+    // Whole rows at a time where the reader can; item by item otherwise.
+    bool byRow = true;
     for (std::uint32_t row = 0; row < header.rowCount; ++row) {
         std::uint8_t status = 0, indicator = 0;
-        std::int32_t length = 1;
-        rc = reader.nextFieldValue(&length, &status, &indicator);
-        if (rc == errAtEnd) break;
-        if (rc != DBIERR_NONE) return rc;
         std::fill(record.begin(), record.end(), 0);
-        for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
-            const DSFLDDesc& f = FFields[fi];
-            length = static_cast<std::int32_t>(scratch.size());
-            rc = reader.nextFieldValue(&length, scratch.data(), &indicator);
-            // A structure or array column has a slot of its own that carries no value.
-            if (f.iFldType == fldADT || f.iFldType == fldARRAY) {
+        if (byRow) {
+            rc = reader.nextRow(&status, values.data(), values.size());
+            if (rc == errAtEnd) break;
+            if (rc == errNotSupported)
+                byRow = false;
+            else if (rc != DBIERR_NONE)
+                return rc;
+        }
+        if (byRow) {
+            for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
+                const DSFLDDesc& f = FFields[fi];
+                // A structure or array column has a slot of its own that carries no value.
+                if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
+                place(f, values[fi].indicator, values[fi].length, values[fi].data);
+            }
+        } else {
+            std::int32_t length = 1;
+            rc = reader.nextFieldValue(&length, &status, &indicator);
+            if (rc == errAtEnd) break;
+            if (rc != DBIERR_NONE) return rc;
+            for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
+                const DSFLDDesc& f = FFields[fi];
+                length = static_cast<std::int32_t>(scratch.size());
+                rc = reader.nextFieldValue(&length, scratch.data(), &indicator);
                 if (rc == errFieldBlank) rc = DBIERR_NONE;
                 if (rc != DBIERR_NONE) return rc;
-                continue;
-            }
-            if (rc == errFieldBlank) rc = DBIERR_NONE;
-            if (rc != DBIERR_NONE) return rc;
-            unsigned char* v = record.data() + f.iFldOffsInRec;
-            if (indicator != indValue) {
-                record[static_cast<std::size_t>(f.iNullOffsInRec)] =
-                    indicator == indUnassigned ? indUnassigned : indNull;
-                continue;
-            }
-            const std::size_t n = length > 0 ? static_cast<std::size_t>(length) : 0;
-            switch (f.iFldType) {
-                case fldZSTRING: {
-                    const std::size_t keep =
-                        std::min<std::size_t>(n, static_cast<std::size_t>(f.iUnits1));
-                    std::memcpy(v, scratch.data(), keep);
-                    v[keep] = 0;
-                    break;
-                }
-                case fldVARBYTES:
-                case fldUNICODE: {
-                    const std::size_t keep = std::min({n, static_cast<std::size_t>(f.iUnits1),
-                                                       static_cast<std::size_t>(f.iFldLen - 2)});
-                    putFixed16(v, static_cast<std::uint16_t>(keep));
-                    std::memcpy(v + 2, scratch.data(), keep);
-                    break;
-                }
-                case fldBLOB:
-                    // BLOB content has no storage in this engine: the field reads as null.
-                    record[static_cast<std::size_t>(f.iNullOffsInRec)] = indNull;
-                    break;
-                default:
-                    std::memcpy(v, scratch.data(),
-                                std::min(n, static_cast<std::size_t>(f.iFldLen)));
-                    break;
+                if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
+                place(f, indicator, length, scratch.data());
             }
         }
         std::uint32_t slot = 0;

@@ -187,6 +187,7 @@ DBResult DSBASE::insertSlot(const unsigned char* buffer, bool logged, const std:
 }
 
 DBResult DSBASE::storeInsert(const unsigned char* buffer, std::uint32_t* recordNumber) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     DBResult rc = checkPermission(ChangeKind::Insert);
@@ -196,12 +197,14 @@ DBResult DSBASE::storeInsert(const unsigned char* buffer, std::uint32_t* recordN
 
 DBResult DSBASE::storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
                                        std::uint32_t* recordNumber) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     return insertSlot(buffer, false, &status, recordNumber);
 }
 
 DBResult DSBASE::storeModify(std::uint32_t record, const unsigned char* buffer,
                              std::uint32_t* newRecord, std::uint32_t positionHint) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     if (buffer == nullptr) return errInvalidParameter;
@@ -242,6 +245,7 @@ DBResult DSBASE::storeModify(std::uint32_t record, const unsigned char* buffer,
 }
 
 DBResult DSBASE::storeDelete(std::uint32_t record, std::uint32_t positionHint) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     DBResult rc = checkPermission(ChangeKind::Delete);
@@ -287,6 +291,7 @@ DBResult DSBASE::storeReadField(std::uint32_t record, std::uint32_t fieldNumber,
 }
 
 void DSBASE::releaseRecord(std::uint32_t record) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined || !inUse(record)) return;
     const std::uint8_t status = FStore.status(record);
@@ -301,6 +306,7 @@ void DSBASE::releaseRecord(std::uint32_t record) {
 // ---- undo ----
 
 DBResult DSBASE::undoLastEntry(std::uint32_t* record) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     for (;;) {
@@ -380,6 +386,7 @@ DBResult DSBASE::undoLastEntry(std::uint32_t* record) {
 }
 
 DBResult DSBASE::undoToSavePoint(std::uint32_t savePoint) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     std::uint32_t length = 0;
@@ -395,6 +402,7 @@ DBResult DSBASE::undoToSavePoint(std::uint32_t savePoint) {
 // ---- merge, number of changes, emptying ----
 
 DBResult DSBASE::commitChangeLog() {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined || FHoldsDelta) return DBIERR_NONE;
     try {
@@ -457,6 +465,7 @@ DBResult DSBASE::changeCount(std::uint32_t* count) {
 }
 
 DBResult DSBASE::emptyTable() {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     FNext = 1;
@@ -472,6 +481,7 @@ DBResult DSBASE::emptyTable() {
 
 DBResult DSBASE::setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
                               std::uint32_t fieldNumber, std::uint8_t kind) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     if (fieldNumber < 1 || fieldNumber > FFields.size()) return errOutOfRange;
@@ -508,6 +518,7 @@ DBResult DSBASE::setFieldNull(unsigned char* buffer, std::uint32_t recordNumber,
 // ---- loading support ----
 
 DBResult DSBASE::reserveSlots(std::uint32_t count) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     const std::uint64_t target = static_cast<std::uint64_t>(FNext) - 1 + count;
@@ -521,11 +532,13 @@ void DSBASE::setLoadGrowth(bool on) {
 }
 
 DBResult DSBASE::appendLogEntry(const DSLogEntry& entry) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     return FLog.add(entry);
 }
 
 DBResult DSBASE::replaceChangeLog(const std::vector<DSLogEntry>& entries) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     DBResult rc = FLog.assign(entries);
     if (rc == DBIERR_NONE) rebuildChangeIndex();
@@ -533,6 +546,7 @@ DBResult DSBASE::replaceChangeLog(const std::vector<DSLogEntry>& entries) {
 }
 
 DBResult DSBASE::rebuildIndexes() {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     if (!FDefined) return errNotApplicable;
     std::vector<std::uint32_t> live;
@@ -580,11 +594,13 @@ void DSBASE::setStoreByteLimit(std::size_t bytes) {
 }
 
 void DSBASE::setNextAutoIncValue(std::uint32_t value) {
+    ++FGeneration;
     std::lock_guard guard(FLock);
     FNextAutoInc = value;
 }
 
 void DSBASE::resetStore() {
+    ++FGeneration;
     FStore.reset();
     FLog.reset();
     FNext = 1;

@@ -43,6 +43,9 @@ class IDSBase {
     // Produces the table's datapacket into packet: binary, or XML when the stream mode
     // (property 19) asks for it. On failure packet is empty and the table unchanged.
     [[nodiscard]] virtual DBResult streamTable(std::vector<unsigned char>& packet) = 0;
+    // Counts the changes of the table: its rows, definition, properties, attributes and change
+    // log. While it stays the same, streamTable produces the same bytes.
+    virtual std::uint64_t generation() const = 0;
 
     // Merges the change log into the store: every live record becomes unmodified, superseded
     // versions and deleted records are released, the log is emptied. Record numbers of live

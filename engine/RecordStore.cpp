@@ -43,6 +43,7 @@ void RecordStore::setLayout(const std::vector<DSFLDDesc>& fields) {
         }
     }
     FPackedCount = static_cast<std::uint32_t>(FPackedFields.size());
+    FLengths.assign(FPackedCount, 0);
 }
 
 void RecordStore::reset() {
@@ -169,28 +170,28 @@ void RecordStore::copyValue(std::uint32_t record, std::uint32_t field, unsigned 
 DBResult RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
     unsigned char* row = nullptr;
     if (FPackedCount != 0) {
-        std::size_t total = 0;
-        bool anyText = false;
-        for (std::uint32_t f : FPackedFields) {
-            const Column& c = FColumns[f];
+        // Lengths first (kept for the copy), then one allocation for the row.
+        std::size_t total = 0, textBytes = 0;
+        for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+            const Column& c = FColumns[FPackedFields[k]];
             const std::size_t n = textLength(buffer + c.valueOffset, c.length);
-            anyText = anyText || n != 0;
+            FLengths[k] = static_cast<std::uint32_t>(n);
+            textBytes += n;
             total += c.lengthBytes + n;
         }
-        if (anyText) {
+        if (textBytes != 0) {
             row = allocate(total);
             if (row == nullptr) return errNoMemory;
             unsigned char* p = row;
-            for (std::uint32_t f : FPackedFields) {
-                const Column& c = FColumns[f];
-                const unsigned char* v = buffer + c.valueOffset;
-                const std::size_t n = textLength(v, c.length);
+            for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+                const Column& c = FColumns[FPackedFields[k]];
+                const std::uint32_t n = FLengths[k];
                 if (c.lengthBytes == 1)
                     *p = static_cast<unsigned char>(n);
                 else
-                    putFixed32(p, static_cast<std::uint32_t>(n));
+                    putFixed32(p, n);
                 p += c.lengthBytes;
-                if (n != 0) std::memcpy(p, v, n);
+                std::memcpy(p, buffer + c.valueOffset, n);
                 p += n;
             }
         }

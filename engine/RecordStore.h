@@ -122,6 +122,7 @@ class RecordStore {
     std::vector<Column> FColumns;
     std::vector<std::uint32_t> FPackedFields;  // field index of each packed field, in order
     std::uint32_t FPackedCount = 0;
+    std::vector<std::uint32_t> FLengths;      // writeRecord's text lengths, one per packed field
     std::vector<const unsigned char*> FRows;  // capacity
     std::vector<Block> FBlocks;
     std::size_t FArenaUsed = 0;

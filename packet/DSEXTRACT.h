@@ -32,6 +32,10 @@ class DSEXTRACT final : public IDSReader {
             return FBinary.TDATAPACKET_READ::nextFieldValue(length, value, indicator);
         return FActive->nextFieldValue(length, value, indicator);
     }
+    [[nodiscard]] DBResult nextRow(std::uint8_t* status, RowValue* values,
+                                   std::size_t count) override {
+        return FActive->nextRow(status, values, count);
+    }
     [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override {
         return copyEngineMessage(code, text, capacity);
     }

@@ -28,6 +28,14 @@
 
 using PacketBytes = std::shared_ptr<const std::vector<unsigned char>>;
 
+// One column slot of a row read by nextRow: its indicator (0 value, 1 null, 2 unchanged) and,
+// for a value, its bytes.
+struct RowValue {
+    std::uint8_t indicator = 0;
+    std::int32_t length = 0;
+    const unsigned char* data = nullptr;
+};
+
 // An attribute name buffer holds up to 255 bytes and a terminating 0.
 constexpr std::size_t kAttributeNameCapacity = 256;
 
@@ -79,6 +87,19 @@ class IDSReader {
     // errNotApplicable before the metadata is complete; errAtEnd after the last row.
     [[nodiscard]] virtual DBResult nextFieldValue(std::int32_t* length, void* value,
                                                   std::uint8_t* indicator) = 0;
+
+    // A whole top-level row in one call: its status byte and one value per column slot, as
+    // nextFieldValue would give them, but pointing into the packet instead of being copied (the
+    // caller holds the packet while it uses them). errNotSupported, with nothing read, when
+    // this reader or this table's rows cannot be read that way: the caller reads the row item
+    // by item instead. errAtEnd after the last row.
+    [[nodiscard]] virtual DBResult nextRow(std::uint8_t* status, RowValue* values,
+                                           std::size_t count) {
+        (void)status;
+        (void)values;
+        (void)count;
+        return errNotSupported;
+    }
 
     // The text of a result code, at most 126 characters, into text (capacity bytes).
     [[nodiscard]] virtual DBResult getErrorText(DBResult code, char* text,

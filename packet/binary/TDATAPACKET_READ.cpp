@@ -396,6 +396,64 @@ DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteRead
     return DBIERR_NONE;
 }
 
+DBResult TDATAPACKET_READ::nextRow(std::uint8_t* status, RowValue* values, std::size_t count) {
+    if (!FOpen || !FMetadataComplete)
+        return fail(errNotApplicable, "row read before the metadata is complete", FPos);
+    if (!FPacket) return errAtEnd;  // all rows read
+    TableState& table = FTables[0];
+    if (FPlainRows < 0) {
+        FPlainRows = FTables.size() == 1;
+        for (const ColumnSlot& slot : table.slots)
+            if (slot.plain == PlainLayout::other || slot.nestedTable >= 0) FPlainRows = 0;
+    }
+    if (FPlainRows == 0 || FCurrent != 0 || table.cursor != 0 || count != table.slots.size())
+        return errNotSupported;
+    if (FRowsRead >= FHeader.rowCount) return errAtEnd;
+
+    // The same bounds as item by item; a failure names the offset of the item that failed and
+    // leaves the reader at the row's start.
+    ByteReader r = input();
+    if (!getFixed8(r, status) || !r.skip((count + 3) / 4))
+        return fail(errPacketMismatch, "row status and indicators run past the end", FPos);
+    const unsigned char* bits = r.data() - (count + 3) / 4;
+    const unsigned char* start = FPacket->data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const ColumnSlot& slot = table.slots[i];
+        RowValue& v = values[i];
+        const unsigned char b = bits[slot.indicatorIndex - 1];
+        if (b & (slot.nullMask | slot.unchangedMask)) {
+            v = {static_cast<std::uint8_t>((b & slot.nullMask) ? 1 : 2), 0, nullptr};
+            continue;
+        }
+        const unsigned char* p = r.data();
+        const std::size_t remaining = r.remaining();
+        std::size_t prefix = 0, n = 0;
+        switch (slot.plain) {
+            case PlainLayout::fixed:
+                n = slot.conv->size();
+                break;
+            case PlainLayout::var8:
+                prefix = 1;
+                n = remaining < 1 ? 0 : p[0];
+                break;
+            case PlainLayout::var16:
+                prefix = 2;
+                n = remaining < 2 ? 0 : decodeFixed16(p);
+                break;
+            case PlainLayout::other:
+                return errNotSupported;
+        }
+        if (remaining < prefix || n > remaining - prefix)
+            return fail(errPacketMismatch, "row value runs past the end",
+                        static_cast<std::size_t>(p - start));
+        v = {0, static_cast<std::int32_t>(n), p + prefix};
+        r.skip(prefix + n);
+    }
+    moveTo(r);
+    if (++FRowsRead >= FHeader.rowCount) releaseBytes();
+    return DBIERR_NONE;
+}
+
 DBResult TDATAPACKET_READ::nextValueLength(std::int32_t* length) {
     if (length == nullptr) return errInvalidParameter;
     return readRowItem(length, nullptr, nullptr, true);

@@ -22,6 +22,9 @@ class TDATAPACKET_READ : public IDSReader {
     [[nodiscard]] DBResult nextValueLength(std::int32_t* length) override;
     [[nodiscard]] DBResult nextFieldValue(std::int32_t* length, void* value,
                                           std::uint8_t* indicator) override;
+    // Rows of a table without nested columns whose values are all fixed or length-prefixed.
+    [[nodiscard]] DBResult nextRow(std::uint8_t* status, RowValue* values,
+                                   std::size_t count) override;
     [[nodiscard]] DBResult getErrorText(DBResult code, char* text, std::size_t capacity) override;
     std::uint32_t getXmlMode() override { return 0; }
     void setTextEncoding(bool utf8, std::uint32_t codePage) override;
@@ -87,6 +90,7 @@ class TDATAPACKET_READ : public IDSReader {
     std::uint32_t FListIndex = 0;
     std::uint32_t FListCount = 0;
     std::uint32_t FRowsRead = 0;
+    int FPlainRows = -1;  // whether nextRow can read the rows: -1 not known yet, 0 no, 1 yes
     bool FUtf8 = false;
     std::uint32_t FCodePage = 0;
     ReadFailure FFailure;

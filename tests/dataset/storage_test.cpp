@@ -147,6 +147,54 @@ TEST_F(Storage, SaveToFileThenLoadFromFileGivesTheSameRows) {
     EXPECT_EQ(u8(other.FieldByName(u"电台地址")->AsString()), "http://example/B");
 }
 
+// Close keeps the bytes SaveToFile wrote when nothing changed in between, and a fresh packet
+// for every kind of change.
+TEST_F(Storage, CloseAfterSaveKeepsTheSavedBytesOnlyWhileTheTableIsUnchanged) {
+    const fs::path file = dir / "stations.cds";
+    struct Case {
+        const char* name;
+        void (*between)(TClientDataSet&);
+        bool sameObject;
+    };
+    const Case cases[] = {
+        {"nothing", [](TClientDataSet&) {}, true},
+        {"a browse", [](TClientDataSet& d) { d.Last(); }, true},
+        {"an append", [](TClientDataSet& d) { d.AppendRecord(station(u"D")); }, false},
+        {"an edit",
+         [](TClientDataSet& d) {
+             d.Edit();
+             d.FieldByName(u"电台名称")->SetAsString(u"A2");
+             d.Post();
+         },
+         false},
+        {"a merge", [](TClientDataSet& d) { d.MergeChangeLog(); }, false},
+        {"a delete", [](TClientDataSet& d) { d.Delete(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TClientDataSet d{u"Saved"};
+        addStationFieldDefs(d);
+        d.CreateDataSet();
+        d.AppendRecord(station(u"A"));
+        d.AppendRecord(station(u"B"));  // left in the change log: a merge changes the bytes
+        d.SaveToFile(u16(file), dfBinary);
+        c.between(d);
+        d.Close();
+        ASSERT_TRUE(d.SavedPacket());
+        if (c.sameObject) {
+            EXPECT_EQ(*d.SavedPacket(), readBytes(file));
+        } else {
+            EXPECT_NE(*d.SavedPacket(), readBytes(file));
+        }
+        // Either way the kept bytes are what the table streams now.
+        d.Open();
+        TMemoryStream again;
+        d.SaveToStream(again, dfBinary);
+        d.Close();
+        EXPECT_EQ(*d.SavedPacket(), again.Bytes());
+    }
+}
+
 TEST_F(Storage, FreshStationTableSavesItsEmptyPacket) {
     const fs::path file = dir / "temp.cds";
     ds.SaveToFile(u16(file));
