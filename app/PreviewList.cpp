@@ -1,5 +1,6 @@
 #include "app/PreviewList.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "dataset/ClientDataSet.h"
@@ -44,14 +45,40 @@ void PreviewListModel::setCaptions(PreviewCaptions captions) {
     endResetModel();
 }
 
+std::vector<PreviewListModel::KeyedRow> PreviewListModel::keyedRows() const {
+    // The caption order folds only 'a' to 'z', then compares units, a prefix first. Packing the
+    // first four folded units (missing ones as 0) keeps that order wherever two keys differ:
+    // a shorter caption's 0 is below any unit of a longer one, or the keys are equal and the
+    // comparison decides.
+    std::vector<KeyedRow> keyed(FOrder.size());
+    for (std::size_t row = 0; row < FOrder.size(); ++row) {
+        const std::u16string_view caption = FCaptions.at(FOrder[row]);
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            char16_t unit = i < caption.size() ? caption[i] : u'\0';
+            if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+            key = (key << 16) | unit;
+        }
+        keyed[row] = {key, FOrder[row]};
+    }
+    return keyed;
+}
+
 PreviewList::PreviewList(QWidget* parent) : QTreeView(parent), FRows(new PreviewListModel(this)) {
     setModel(FRows);
 }
 
 PreviewCaptions readPreviewCaptions(TClientDataSet& dataSet) {
     PreviewCaptions captions;
+    if (dataSet.Eof()) return captions;
+    // The field is looked up once. The caption is GetFieldValue(...).ToText() of it; for a text
+    // field that is its AsString, without a variant in between.
+    const TField* name = dataSet.FieldByName(StationFieldName::Name);
+    const bool text = dynamic_cast<const TStringField*>(name) != nullptr;
+    const auto expected = static_cast<std::size_t>(std::max(dataSet.RecordCount(), 0));
+    captions.reserve(expected, expected * 8);
     while (!dataSet.Eof()) {
-        captions.append(dataSet.GetFieldValue(StationFieldName::Name).ToText());
+        captions.append(text ? name->AsString() : name->AsVariant().ToText());
         dataSet.Next();
     }
     return captions;

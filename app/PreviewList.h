@@ -52,18 +52,30 @@ class PreviewListModel : public QAbstractListModel {
         return FCaptions.at(FOrder[static_cast<std::size_t>(row)]);
     }
 
-    // Reorders the rows stably by less(caption, caption): rows whose captions are equivalent
-    // keep the order they had.
-    template <typename Less>
-    void sortRows(Less less) {
+    // Reorders the rows stably in the caption order (compareCaptions), ascending or descending:
+    // rows whose captions compare equal keep the order they had. Most pairs are told apart by
+    // their first four folded units, packed into one integer; compare (negative, 0, positive in
+    // the direction asked for) decides the pairs whose first four units agree.
+    template <typename Compare>
+    void sortByCaption(bool ascending, Compare compare) {
+        std::vector<KeyedRow> keyed = keyedRows();
+        const auto less = [&](const KeyedRow& a, const KeyedRow& b) {
+            if (a.key != b.key) return ascending ? a.key < b.key : a.key > b.key;
+            return compare(FCaptions.at(a.index), FCaptions.at(b.index)) < 0;
+        };
         beginResetModel();
-        std::stable_sort(FOrder.begin(), FOrder.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return less(FCaptions.at(a), FCaptions.at(b));
-        });
+        std::stable_sort(keyed.begin(), keyed.end(), less);
+        for (std::size_t row = 0; row < keyed.size(); ++row) FOrder[row] = keyed[row].index;
         endResetModel();
     }
 
   private:
+    struct KeyedRow {
+        std::uint64_t key;  // the first four folded units, the first in the high bits
+        std::uint32_t index;
+    };
+    std::vector<KeyedRow> keyedRows() const;
+
     QString FHeaderCaption;
     PreviewCaptions FCaptions;
     std::vector<std::uint32_t> FOrder;  // row -> index into FCaptions

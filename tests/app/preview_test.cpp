@@ -229,4 +229,34 @@ TEST(PreviewOrder, CompareListItemsFollowsTheSortDirection) {
     SortAscending = saved;
 }
 
+TEST(PreviewOrder, TheListSortsLikeTheCaptionComparisonInBothDirections) {
+    // Captions that agree in their first four units, differ in case only, are prefixes of one
+    // another, or hold units near the ends of the range.
+    const std::vector<std::u16string> captions = {
+        u"abcdz", u"ABCDe",      u"abcd",   u"",  u"abcde",    u"a",
+        u"A",     u"_",          u"[",      u"z", u"中国之声", u"中国之声2",
+        u"中国",  u"\U0001F600", u"\uFFFF", u"é", u"É",        std::u16string(u"ab\0c", 4),
+        u"ab",    u"ABCDZ",      u"b"};
+    PreviewListModel model;
+    PreviewCaptions all;
+    for (const std::u16string& caption : captions) all.append(caption);
+    model.setCaptions(std::move(all));
+
+    std::vector<std::u16string> expected = captions;
+    for (const bool ascending : {true, false, true}) {
+        SCOPED_TRACE(ascending ? "ascending" : "descending");
+        const auto compare = [ascending](std::u16string_view a, std::u16string_view b) {
+            const int result = compareCaptions(a, b);
+            return ascending ? result : -result;
+        };
+        std::stable_sort(
+            expected.begin(), expected.end(),
+            [&](const std::u16string& a, const std::u16string& b) { return compare(a, b) < 0; });
+        model.sortByCaption(ascending, compare);
+        std::vector<std::u16string> shown;
+        for (int row = 0; row < model.rowCount(); ++row) shown.emplace_back(model.caption(row));
+        EXPECT_EQ(shown, expected);
+    }
+}
+
 }  // namespace
