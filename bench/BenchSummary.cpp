@@ -55,10 +55,10 @@ bool BenchSummary::goal(const std::string& title, double figure, double baseline
     const double ratio = baseline > 0 ? figure / baseline : 0;
     const bool met = atLeast ? ratio >= limit : (baseline > 0 && ratio <= limit);
     char line[512];
-    std::snprintf(line, sizeof line,
-                  "%s: figure %s %s, baseline %s %s, ratio %.3f, goal %s %.2f: %s\n", title.c_str(),
-                  threeDecimals(figure).c_str(), unit.c_str(), threeDecimals(baseline).c_str(),
-                  unit.c_str(), ratio, atLeast ? ">=" : "<=", limit, met ? "PASS" : "MISS");
+    std::snprintf(
+        line, sizeof line, "goal: %s: figure %s %s, baseline %s %s, ratio %.3f, goal %s %.2f: %s\n",
+        title.c_str(), threeDecimals(figure).c_str(), unit.c_str(), threeDecimals(baseline).c_str(),
+        unit.c_str(), ratio, atLeast ? ">=" : "<=", limit, met ? "PASS" : "MISS");
     FLines += line;
     return met;
 }
@@ -84,6 +84,14 @@ void BenchSummary::compare(const std::string& title, double figure, double basel
 
 void BenchSummary::notMeasured(const std::string& title) {
     FLines += title + ": not measured (filtered out or failed)\n";
+}
+
+void BenchSummary::goalNotMeasured(const std::string& title, bool atLeast, double limit) {
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "goal: %s: not measured (filtered out or failed), goal %s %.2f: MISS\n",
+                  title.c_str(), atLeast ? ">=" : "<=", limit);
+    FLines += line;
 }
 
 void BenchSummary::note(const std::string& text) {

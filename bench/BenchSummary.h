@@ -1,6 +1,9 @@
 #pragma once
 // Runs the registered benchmarks, keeps each run's figures, and prints one summary line per goal:
 // the figure, the baseline measured in the same run, their ratio, the goal and PASS or MISS.
+// Goal lines, and only they, begin with "goal: ", so that scripts/bench can gather them:
+//   goal: TITLE: figure F UNIT, baseline B UNIT, ratio R, goal >= L: PASS
+//   goal: TITLE: not measured (filtered out or failed), goal <= L: MISS
 
 #include <map>
 #include <string>
@@ -30,6 +33,8 @@ class BenchSummary {
     // A figure and its baseline without a goal.
     void compare(const std::string& title, double figure, double baseline, const std::string& unit);
     void notMeasured(const std::string& title);
+    // A goal whose runs are missing: printed as a MISS, so that a report never loses a row.
+    void goalNotMeasured(const std::string& title, bool atLeast, double limit);
     // Prints a line of context without a goal.
     void note(const std::string& text);
 

@@ -1,8 +1,6 @@
 // AppendRecord of 20 station values through TClientDataSet, then one MergeChangeLog, for 100 000
-// and for 1 000 000 stations. The figure is the total time of 1 000 000 stations; the baseline is
-// ten times the total time of 100 000 stations, so the ratio t(1 000 000) / (10 x t(100 000))
-// is 1 for linear growth. The goal t(1 000 000) / t(100 000) <= 12 is the same as that ratio
-// <= 1.2.
+// and for 1 000 000 stations. The figure is the total time of 1 000 000 stations, the baseline
+// the total time of 100 000 stations; linear growth gives a ratio of 10, and the goal allows 12.
 
 #include <benchmark/benchmark.h>
 
@@ -61,17 +59,14 @@ int main(int argc, char** argv) {
 
     const RunFigures* small = summary.find(rowsName(kSmall));
     const RunFigures* large = summary.find(rowsName(kLarge));
-    const std::string title = "AppendRecord+MergeChangeLog 1000000 vs 10 x 100000 (seconds)";
+    const std::string title = "AppendRecord, t(1 M)/t(100 k)";
     if (!small || !large) {
-        summary.notMeasured(title);
+        summary.goalNotMeasured(title, false, 12);
     } else {
-        summary.note("time per append: " + std::to_string(small->counters.at("us/append")) +
-                     " us at 100000, " + std::to_string(large->counters.at("us/append")) +
-                     " us at 1000000; total ratio t(1000000)/t(100000) = " +
-                     std::to_string(large->secondsPerIteration / small->secondsPerIteration) +
-                     " (goal <= 12)");
-        summary.goalAtMost(title, large->secondsPerIteration, 10 * small->secondsPerIteration, "s",
-                           1.2);
+        summary.note("AppendRecord and one MergeChangeLog; time per append: " +
+                     std::to_string(small->counters.at("us/append")) + " us at 100000, " +
+                     std::to_string(large->counters.at("us/append")) + " us at 1000000");
+        summary.goalAtMost(title, large->secondsPerIteration, small->secondsPerIteration, "s", 12);
     }
     return summary.finish();
 }

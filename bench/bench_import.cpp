@@ -187,10 +187,9 @@ int main(int argc, char** argv) {
     const RunFigures* importRun = summary.find("import_m3u/entries:100000");
     const RunFigures* load = summary.find("load_station_file/rows:100000");
     const std::string title =
-        "import 100000-entry M3U into the table vs LoadFromFile of the "
-        "same stations (ms)";
+        "import of a 100 000-entry M3U vs loading a station file with the same stations";
     if (!importRun || !load) {
-        summary.notMeasured(title);
+        summary.goalNotMeasured(title, false, 3.0);
     } else {
         summary.goalAtMost(title, milliseconds(importRun), milliseconds(load), "ms", 3.0);
         summary.note("playlist " + std::to_string(prepared().playlistBytes) + " bytes");
