@@ -359,10 +359,6 @@ void TForm1::Button1Click() {
         if (StatusBar1->PanelText(1).isEmpty()) return;
     }
     const std::u16string source = workingFilePath();
-    // The last generate moved the working file away and nothing has changed since: the table
-    // is written out again, as the next save would write it, so that generating another copy
-    // (under another name, into another folder) works instead of failing on a missing file.
-    if (ClientDataSet1.Active() && !fileExists(source)) ClientDataSet1.SaveToFile(source, dfBinary);
     // The name as typed, with the extension always appended.
     const std::u16string target =
         composePath(StatusBar1->PanelText(1).toStdU16String(), fileName + u".cds");
