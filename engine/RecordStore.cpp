@@ -8,7 +8,9 @@
 #include "packet/Coding.h"
 
 namespace {
-// Arena blocks: large enough that a million rows take a few hundred allocations.
+// Arena blocks: the first is small, each further one as large as all before it up to 1 MiB, so
+// that a small table takes little memory and a million rows a few hundred allocations.
+constexpr std::size_t kFirstBlockBytes = 4096;
 constexpr std::size_t kBlockBytes = 1u << 20;
 
 // Makes room for size elements without changing the vector's contents, doubling the memory when
@@ -103,7 +105,7 @@ unsigned char* RecordStore::allocate(std::size_t n) {
     if (FByteLimit != 0 && FCapacity * bytesPerSlot() + FArenaUsed + n > FByteLimit) return nullptr;
     if (FBlocks.empty() || FBlocks.back().size - FBlocks.back().used < n) {
         Block block;
-        block.size = std::max(kBlockBytes, n);
+        block.size = std::max(std::clamp(FArenaReserved, kFirstBlockBytes, kBlockBytes), n);
         try {
             FBlocks.reserve(FBlocks.size() + 1);
             block.bytes.reset(new unsigned char[block.size]);
@@ -248,7 +250,7 @@ void RecordStore::reclaim() {
         rows.assign(FRows.size(), nullptr);
         if (live != 0) {
             Block block;
-            block.size = std::max(kBlockBytes, live);
+            block.size = std::max(kFirstBlockBytes, live);
             block.bytes.reset(new unsigned char[block.size]);
             fresh.push_back(std::move(block));
         }
