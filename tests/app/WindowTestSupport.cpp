@@ -43,7 +43,7 @@ void WindowTest::showWindow() {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 }
 
-void WindowTest::fillInputs(const StationEntry& station) {
+void WindowTest::fillInputs(const TypedStation& station) {
     form->LabeledEdit2->setText(QString::fromStdU16String(station.name));
     form->LabeledEdit3->setText(QString::fromStdU16String(station.address));
     form->LabeledEdit4->setText(QString::fromStdU16String(station.country));
@@ -52,7 +52,7 @@ void WindowTest::fillInputs(const StationEntry& station) {
     form->RadioGroup1->SetItemIndex(station.tv ? 1 : 0);
 }
 
-void WindowTest::addStation(const StationEntry& station) {
+void WindowTest::addStation(const TypedStation& station) {
     const std::size_t before = boxes.boxes().size();
     fillInputs(station);
     form->BitBtn1->click();

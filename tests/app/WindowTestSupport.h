@@ -135,7 +135,7 @@ class TemporaryDataHome {
 };
 
 // One station as the tests type it.
-struct StationEntry {
+struct TypedStation {
     std::u16string name;
     std::u16string address;
     std::u16string country;
@@ -195,9 +195,9 @@ class WindowTest : public ::testing::Test {
 
     // Types a station into the inputs of the entry page (replacing what they hold) and selects
     // its type.
-    void fillInputs(const StationEntry& station);
+    void fillInputs(const TypedStation& station);
     // Types and saves one station with the save button; expects no box.
-    void addStation(const StationEntry& station);
+    void addStation(const TypedStation& station);
     void addStations(std::initializer_list<std::u16string> names);
     // Presses Alt+M in the control that has the focus (or in the window).
     void pressAltM();

@@ -220,7 +220,7 @@ class SoakTest : public ::testing::Test {
     }
 
     void typeStation() {
-        StationEntry entry;
+        TypedStation entry;
         entry.name = chance(0.05) ? std::u16string() : randomName();
         entry.address = chance(0.05) ? std::u16string() : randomAddress();
         entry.country = chance(0.5) ? u"中国" : u"";
