@@ -356,26 +356,10 @@ DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteRead
     // The bounds and results of the converter's read, without its calls: plain values make up
     // the bulk of every row.
     const unsigned char* p = r.data();
-    const std::size_t remaining = r.remaining();
     std::size_t prefix = 0, n = 0;
-    switch (slot.plain) {
-        case PlainLayout::fixed:
-            n = slot.conv->size();
-            break;
-        case PlainLayout::var8:
-            if (remaining < 1) return fail(errPacketMismatch, "row value runs past the end", FPos);
-            prefix = 1;
-            n = p[0];
-            break;
-        case PlainLayout::var16:
-            if (remaining < 2) return fail(errPacketMismatch, "row value runs past the end", FPos);
-            prefix = 2;
-            n = decodeFixed16(p);
-            break;
-        case PlainLayout::other:
-            return errPacketMismatch;
-    }
-    if (n > remaining - prefix) return fail(errPacketMismatch, "row value runs past the end", FPos);
+    if (slot.plain == PlainLayout::other) return errPacketMismatch;
+    if (!plainValueExtent(slot, r, &prefix, &n))
+        return fail(errPacketMismatch, "row value runs past the end", FPos);
     const auto valueLength = static_cast<std::int32_t>(n);
     if (measureOnly) {
         *length = valueLength;
@@ -394,6 +378,31 @@ DBResult TDATAPACKET_READ::readPlainValue(const ColumnSlot& slot, const ByteRead
     if (indicator != nullptr) *indicator = 0;
     completeSlot();
     return DBIERR_NONE;
+}
+
+bool TDATAPACKET_READ::plainValueExtent(const ColumnSlot& slot, const ByteReader& r,
+                                        std::size_t* prefix, std::size_t* n) {
+    const unsigned char* p = r.data();
+    const std::size_t remaining = r.remaining();
+    switch (slot.plain) {
+        case PlainLayout::fixed:
+            *prefix = 0;
+            *n = slot.conv->size();
+            break;
+        case PlainLayout::var8:
+            if (remaining < 1) return false;
+            *prefix = 1;
+            *n = p[0];
+            break;
+        case PlainLayout::var16:
+            if (remaining < 2) return false;
+            *prefix = 2;
+            *n = decodeFixed16(p);
+            break;
+        case PlainLayout::other:
+            return false;
+    }
+    return *n <= remaining - *prefix;
 }
 
 DBResult TDATAPACKET_READ::nextRow(std::uint8_t* status, RowValue* values, std::size_t count) {
@@ -426,24 +435,8 @@ DBResult TDATAPACKET_READ::nextRow(std::uint8_t* status, RowValue* values, std::
             continue;
         }
         const unsigned char* p = r.data();
-        const std::size_t remaining = r.remaining();
         std::size_t prefix = 0, n = 0;
-        switch (slot.plain) {
-            case PlainLayout::fixed:
-                n = slot.conv->size();
-                break;
-            case PlainLayout::var8:
-                prefix = 1;
-                n = remaining < 1 ? 0 : p[0];
-                break;
-            case PlainLayout::var16:
-                prefix = 2;
-                n = remaining < 2 ? 0 : decodeFixed16(p);
-                break;
-            case PlainLayout::other:
-                return errNotSupported;
-        }
-        if (remaining < prefix || n > remaining - prefix)
+        if (!plainValueExtent(slot, r, &prefix, &n))
             return fail(errPacketMismatch, "row value runs past the end",
                         static_cast<std::size_t>(p - start));
         v = {0, static_cast<std::int32_t>(n), p + prefix};

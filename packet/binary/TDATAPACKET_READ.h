@@ -76,6 +76,10 @@ class TDATAPACKET_READ : public IDSReader {
     [[nodiscard]] DBResult readPlainValue(const ColumnSlot& slot, const ByteReader& r,
                                           std::int32_t* length, void* value,
                                           std::uint8_t* indicator, bool measureOnly);
+    // The length prefix and value bytes of a fixed or length-prefixed value at r; false when it
+    // runs past the end (or the slot has no such layout).
+    static bool plainValueExtent(const ColumnSlot& slot, const ByteReader& r, std::size_t* prefix,
+                                 std::size_t* n);
     void completeSlot();
     void releaseBytes();
 
