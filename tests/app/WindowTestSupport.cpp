@@ -52,6 +52,16 @@ void WindowTest::fillInputs(const TypedStation& station) {
     form->RadioGroup1->SetItemIndex(station.tv ? 1 : 0);
 }
 
+std::vector<std::u16string> WindowTest::tableNames() {
+    std::vector<std::u16string> names;
+    form->ClientDataSet1.First();
+    while (!form->ClientDataSet1.Eof()) {
+        names.push_back(form->ClientDataSet1.FieldByName(u"电台名称")->AsString());
+        form->ClientDataSet1.Next();
+    }
+    return names;
+}
+
 void WindowTest::addStation(const TypedStation& station) {
     const std::size_t before = boxes.boxes().size();
     fillInputs(station);

@@ -198,6 +198,8 @@ class WindowTest : public ::testing::Test {
     void fillInputs(const TypedStation& station);
     // Types and saves one station with the save button; expects no box.
     void addStation(const TypedStation& station);
+    // The names of the window's table, first to last (the table is left on its last record).
+    std::vector<std::u16string> tableNames();
     void addStations(std::initializer_list<std::u16string> names);
     // Presses Alt+M in the control that has the focus (or in the window).
     void pressAltM();

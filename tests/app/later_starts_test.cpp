@@ -70,16 +70,6 @@ class LaterStartsTest : public WindowTest {
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     }
 
-    std::vector<std::u16string> tableNames() {
-        std::vector<std::u16string> names;
-        form->ClientDataSet1.First();
-        while (!form->ClientDataSet1.Eof()) {
-            names.push_back(form->ClientDataSet1.FieldByName(u"电台名称")->AsString());
-            form->ClientDataSet1.Next();
-        }
-        return names;
-    }
-
     std::string dataFolder;
     FolderLock lock;
     std::unique_ptr<HandoverServer> server;

@@ -53,16 +53,6 @@ class StationFilesTest : public WindowTest {
         startWindow();
     }
 
-    std::vector<std::u16string> tableNames() {
-        std::vector<std::u16string> names;
-        form->ClientDataSet1.First();
-        while (!form->ClientDataSet1.Eof()) {
-            names.push_back(form->ClientDataSet1.FieldByName(u"电台名称")->AsString());
-            form->ClientDataSet1.Next();
-        }
-        return names;
-    }
-
     // Drops the files on a control as a file manager does, then lets the window open them.
     void dropFiles(QWidget* target, const QStringList& paths) {
         QMimeData mime;
