@@ -46,7 +46,11 @@ struct ProfileText {
             std::size_t nl = bytes.find('\n');
             ProfileLine line;
             if (nl == std::string_view::npos) {
-                line.FText = bytes;
+                // A last line cut off after the CR of its CRLF ends there as well: the CR is its
+                // line end, not part of its text, as it would be with the LF present.
+                const bool crAtEnd = bytes.back() == '\r';
+                line.FText = bytes.substr(0, bytes.size() - (crAtEnd ? 1 : 0));
+                if (crAtEnd) line.FEnd = "\r";
                 bytes = {};
             } else {
                 std::size_t end = nl;
@@ -66,10 +70,11 @@ struct ProfileText {
         return out;
     }
 
-    // The line end new lines get: the file's own, else "\n".
+    // The line end new lines get: the file's own, else "\n". A lone CR (only ever at the end of
+    // the file) stands for CRLF.
     std::string lineEnd() const {
         for (const auto& line : FLines)
-            if (!line.FEnd.empty()) return line.FEnd;
+            if (!line.FEnd.empty()) return line.FEnd == "\r" ? "\r\n" : line.FEnd;
         return "\n";
     }
 };
@@ -154,10 +159,17 @@ std::string encodeValue(std::u16string_view value) {
     return out;
 }
 
-// Ensures the last line ends, so that lines can follow it.
+// Gives a line that ends the file without a line break (or with a lone CR, which the next
+// reading would not take as one once a line follows) a full line end, so lines can follow it.
+void endLine(ProfileText& text, ProfileLine& line) {
+    if (line.FEnd == "\r")
+        line.FEnd = "\r\n";
+    else if (line.FEnd.empty())
+        line.FEnd = text.lineEnd();
+}
+
 void endLastLine(ProfileText& text) {
-    if (!text.FLines.empty() && text.FLines.back().FEnd.empty())
-        text.FLines.back().FEnd = text.lineEnd();
+    if (!text.FLines.empty()) endLine(text, text.FLines.back());
 }
 }  // namespace
 
@@ -239,7 +251,7 @@ FileResult writeProfileString(std::u16string_view path, std::optional<std::u16st
             while (at > span->FHeader + 1 && trim(lines[at - 1].FText).empty()) --at;
             if (at == lines.size()) endLastLine(text);
             std::string end = text.lineEnd();
-            if (at > 0 && lines[at - 1].FEnd.empty()) lines[at - 1].FEnd = end;
+            if (at > 0) endLine(text, lines[at - 1]);
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
                          ProfileLine{utf16ToUtf8(keyText) + "=" + encoded, end});
         }

@@ -96,6 +96,34 @@ TEST(ProfileFile, WritesInPlaceKeepingOtherLines) {
     EXPECT_EQ(readProfileString(p, u"info", u"road", u""), u"/new/输出");
 }
 
+// A file cut off between the CR and the LF of its last line: the CR ends that line, and a
+// write after it gives it its LF, so the next reading sees the same lines (it once found the
+// cut section header on the way back and lost the key just written under a second one).
+TEST(ProfileFile, LastLineCutAfterItsCarriageReturn) {
+    struct Case {
+        const char* name;
+        std::string before;
+        const char16_t* readBefore;  // "road" of [info] before the write
+        std::string after;           // the file after writing [info] key=v
+    };
+    const Case cases[] = {
+        {"section header", "\xEF\xBB\xBF[Info\r", u"dflt", "\xEF\xBB\xBF[Info\r\nkey=v\r\n"},
+        {"key line", "[info]\r\nroad=x\r", u"x", "[info]\r\nroad=x\r\nkey=v\r\n"},
+        {"other section", "[a]\nz=1\r", u"dflt", "[a]\nz=1\r\n[info]\nkey=v\n"},
+        {"only a CR", "\r", u"dflt", "\r\n[info]\r\nkey=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        writeText(dir.file("p"), c.before);
+        const std::u16string p = dir.file16("p");
+        EXPECT_EQ(readProfileString(p, u"info", u"road", u"dflt"), c.readBefore);
+        ASSERT_TRUE(writeProfileString(p, u"info", u"key", u"v").ok());
+        EXPECT_EQ(readText(dir.file("p")), c.after);
+        EXPECT_EQ(readProfileString(p, u"info", u"key", u""), u"v");
+    }
+}
+
 TEST(ProfileFile, DeletesKeysAndSections) {
     TempFolder dir;
     const std::string path = dir.file("p");
