@@ -3,8 +3,9 @@
 //
 // Narrow text in records is held in this code page. A byte 0x81-0xFE followed by a trail byte
 // 0x40-0x7E or 0x80-0xFE forms one double-byte character; every other byte is one character
-// (0x80 is the euro sign). Conversions go through iconv; each thread keeps its own cached
-// conversion descriptors, so the functions may be called from any thread.
+// (0x80 is the euro sign). Conversions go through tables made once from iconv (the code page
+// maps character by character), or through iconv itself when the tables cannot be made; the
+// functions may be called from any thread.
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,9 @@
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +72,59 @@ TEST(CodePage, AsciiAloneAndBesideChineseConvertAlike) {
         EXPECT_EQ(unicodeToAnsi(alone + u"中"), byte + "\xD6\xD0") << int(c);
         EXPECT_EQ(ansiToUnicode(byte + "\xD6\xD0"), alone + u"中") << int(c);
     }
+}
+
+// The conversions answer from tables made once; every character, alone and between others,
+// must convert as the converter itself converts it.
+TEST(CodePage, EveryCharacterConvertsAsTheConverterConvertsIt) {
+    iconv_t encoder = iconv_open("CP936", "UTF-16LE");
+    iconv_t decoder = iconv_open("UTF-16LE", "CP936");
+    ASSERT_NE(encoder, reinterpret_cast<iconv_t>(-1));
+    ASSERT_NE(decoder, reinterpret_cast<iconv_t>(-1));
+    const auto reference = [](iconv_t cd, const void* in, std::size_t size) -> std::string {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char* inPtr = const_cast<char*>(static_cast<const char*>(in));
+        char out[8];
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        if (iconv(cd, &inPtr, &size, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+            return "error";
+        return std::string(out, sizeof out - outLeft);
+    };
+    int mismatches = 0;
+    for (std::uint32_t c = 0; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const auto unit = static_cast<char16_t>(c);
+        std::string expected = reference(encoder, &unit, sizeof unit);
+        if (expected == "error") expected = "?";
+        const std::u16string inside = u"中" + std::u16string(1, unit) + u"x";
+        if (unicodeToAnsi(inside) != "\xD6\xD0" + expected + "x" && ++mismatches < 10)
+            ADD_FAILURE() << "U+" << std::hex << c;
+    }
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; ++trail) {
+            const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+            std::u16string expected;
+            const std::string pair = reference(decoder, bytes.data(), 2);
+            if (pair != "error" && ansiCharLength(bytes, 0) == 2) {
+                expected.assign(reinterpret_cast<const char16_t*>(pair.data()), pair.size() / 2);
+            } else if (ansiCharLength(bytes, 0) == 2) {
+                expected = u"\uFFFD";
+            } else {
+                const std::string single = reference(decoder, bytes.data(), 1);
+                expected = single == "error"
+                               ? std::u16string(u"\uFFFD")
+                               : std::u16string(reinterpret_cast<const char16_t*>(single.data()),
+                                                single.size() / 2);
+                expected += ansiToUnicode(bytes.substr(1));
+            }
+            if (ansiToUnicode(bytes) != expected && ++mismatches < 10)
+                ADD_FAILURE() << std::hex << lead << " " << trail;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    iconv_close(encoder);
+    iconv_close(decoder);
 }
 
 TEST(CodePage, RoundTripOfEveryAssignedPairIsStable) {
