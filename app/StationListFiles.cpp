@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 #include <span>
 
 #include "app/Unit1.h"
@@ -38,7 +39,7 @@
 
 namespace {
 
-// Stations appended between two looks at the window's events during a long import.
+// Stations or entries done between two looks at the window's events during a long import.
 constexpr std::size_t kAppendChunk = 500;
 
 QString qText(std::u16string_view text) {
@@ -186,26 +187,37 @@ void TForm1::openFile(const std::u16string& path, bool oneOfSeveral) {
 
 namespace {
 
-// Appends the stations; when they are many, in chunks with a progress dialog in between, which
-// keeps the window painting and blocks its input until the import is done.
-void appendShowingProgress(TClientDataSet& table, std::span<const StationValues> stations,
-                           QWidget* owner) {
-    if (stations.size() <= kAppendChunk) {
-        appendStations(table, stations);
+// Runs `work`, which tells how many of `total` items it has done through the function it is
+// handed; when they are many, a progress dialog shows between two steps, which keeps the window
+// painting and blocks its input until the work is done.
+void runShowingProgress(std::size_t total, QWidget* owner,
+                        const std::function<void(const std::function<void(std::size_t)>&)>& work) {
+    if (total <= kAppendChunk) {
+        work({});
         return;
     }
-    const int total = static_cast<int>(stations.size());
-    QProgressDialog progress(QStringLiteral("正在导入电台…"), QString(), 0, total, owner);
+    QProgressDialog progress(QStringLiteral("正在导入电台…"), QString(), 0, static_cast<int>(total),
+                             owner);
     progress.setWindowTitle(qText(kWindowMessageTitle));
     progress.setWindowModality(Qt::WindowModal);
     progress.setCancelButton(nullptr);
     progress.setMinimumDuration(300);
-    for (std::size_t done = 0; done < stations.size(); done += kAppendChunk) {
-        appendStations(table,
-                       stations.subspan(done, std::min(kAppendChunk, stations.size() - done)));
-        progress.setValue(static_cast<int>(std::min(done + kAppendChunk, stations.size())));
+    work([&progress](std::size_t done) {
+        progress.setValue(static_cast<int>(done));
         QCoreApplication::processEvents();
-    }
+    });
+}
+
+// Appends the stations, in chunks with the progress shown in between when they are many.
+void appendShowingProgress(TClientDataSet& table, std::span<const StationValues> stations,
+                           QWidget* owner) {
+    runShowingProgress(stations.size(), owner, [&](const auto& progress) {
+        for (std::size_t done = 0; done < stations.size(); done += kAppendChunk) {
+            const std::size_t count = std::min(kAppendChunk, stations.size() - done);
+            appendStations(table, stations.subspan(done, count));
+            if (progress) progress(done + count);
+        }
+    });
 }
 
 }  // namespace
@@ -273,10 +285,12 @@ void TForm1::importStationList(const std::u16string& path, bool oneOfSeveral) {
     addresses.reserve(static_cast<std::size_t>(ClientDataSet1.RecordCount()) +
                       reading.entries.size());
     addresses.addTable(ClientDataSet1);
-    const ImportedStations imported = importStations(reading.entries, addresses);
-    if (!imported.stations.empty()) {
-        const std::int32_t shown = ClientDataSet1.RecNo();
-        appendShowingProgress(ClientDataSet1, imported.stations, this);
+    const std::int32_t shown = ClientDataSet1.RecNo();
+    ImportReport report;
+    runShowingProgress(reading.entries.size(), this, [&](const auto& progress) {
+        report = importStationsInto(ClientDataSet1, reading.entries, addresses, progress);
+    });
+    if (report.imported > 0) {
         SpeedButton1->setEnabled(true);
         FStationsChanged = true;
         runSaveSequence(ClientDataSet1, ReopenForm::CloseAndOpen);
@@ -285,7 +299,7 @@ void TForm1::importStationList(const std::u16string& path, bool oneOfSeveral) {
     }
 
     // Several files handed over at once: each summary says which file it is about.
-    std::u16string summary = importSummaryText(imported.report);
+    std::u16string summary = importSummaryText(report);
     if (oneOfSeveral)
         summary = QFileInfo(qText(path)).fileName().toStdU16String() + u"\n" + summary;
     FMessageBoxes.show(

@@ -70,14 +70,14 @@ SkipReason addressFault(std::u16string_view address) {
     return SkipReason::None;
 }
 
-// A value as one line: each run of line breaks, tabs and other control characters inside it
-// becomes one blank (an input line of the entry page could hold none of them).
-std::u16string singleLine(std::u16string_view text) {
+// A value as one line into `out` (its storage reused): each run of line breaks, tabs and other
+// control characters inside it becomes one blank (an input line of the entry page could hold
+// none of them).
+void assignSingleLine(std::u16string& out, std::u16string_view text) {
     std::size_t first = 0, last = text.size();
     while (first < last && text[first] <= u' ') ++first;
     while (last > first && text[last - 1] <= u' ') --last;
-    std::u16string out;
-    out.reserve(last - first);
+    out.clear();
     for (std::size_t i = first; i < last; ++i) {
         if (text[i] >= 0x20) {
             out.push_back(text[i]);
@@ -85,31 +85,41 @@ std::u16string singleLine(std::u16string_view text) {
             out.push_back(u' ');
         }
     }
+}
+
+std::u16string singleLine(std::u16string_view text) {
+    std::u16string out;
+    assignSingleLine(out, text);
     return out;
 }
 
 // The group: the entry's own, else the first tag that is not blank.
-std::u16string groupOf(const StationEntry& entry) {
-    std::u16string group = singleLine(entry.group);
-    if (!group.empty()) return group;
+void assignGroup(std::u16string& group, const StationEntry& entry) {
+    assignSingleLine(group, entry.group);
+    if (!group.empty()) return;
     std::size_t start = 0;
     while (start <= entry.tags.size()) {
         std::size_t comma = entry.tags.find(u',', start);
         if (comma == std::u16string::npos) comma = entry.tags.size();
-        std::u16string tag =
-            singleLine(std::u16string_view(entry.tags).substr(start, comma - start));
-        if (!tag.empty()) return tag;
+        assignSingleLine(group, std::u16string_view(entry.tags).substr(start, comma - start));
+        if (!group.empty()) return;
         start = comma + 1;
     }
-    return {};
 }
 
-std::u16string countryOf(const StationEntry& entry) {
-    std::u16string country = singleLine(entry.country);
-    std::u16string code = singleLine(entry.countryCode);
-    if (country.empty()) return code;
-    if (!code.empty() && !fitsField(country, fieldSize(StationFieldName::Country))) return code;
-    return country;
+void assignCountry(std::u16string& country, const StationEntry& entry) {
+    assignSingleLine(country, entry.country);
+    if (!country.empty() && fitsField(country, fieldSize(StationFieldName::Country))) return;
+    const std::u16string code = singleLine(entry.countryCode);
+    if (!code.empty()) country = code;
+}
+
+std::u16string_view trimmedView(std::u16string_view text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && text[first] <= u' ') ++first;
+    while (last > first && text[last - 1] <= u' ') --last;
+    return text.substr(first, last - first);
 }
 
 }  // namespace
@@ -149,38 +159,77 @@ std::u16string addressHost(std::u16string_view address) {
     return std::u16string(authority.substr(0, authority.find(u':')));
 }
 
-EntryConversion entryToStation(const StationEntry& entry) {
-    EntryConversion result;
-    std::u16string address = trimmedText(entry.address);
+void entryToStation(const StationEntry& entry, EntryConversion& result) {
+    result.nameCut = false;
+    result.homepageDropped = false;
+    const std::u16string_view address = trimmedView(entry.address);
     result.skip = addressFault(address);
-    if (result.skip != SkipReason::None) return result;
-
-    std::u16string name = singleLine(entry.name);
-    if (name.empty()) name = singleLine(addressHost(address));
-    result.nameCut = !fitsField(name, fieldSize(StationFieldName::Name));
+    if (result.skip != SkipReason::None) return;
 
     // The values a typed station is appended with (appendedStationValues: the inputs trimmed,
     // the category, the two station-type texts), set here directly because a list brings
-    // thousands of them; then what a list adds.
+    // thousands of them; then what a list adds. Each is assigned into the value already there,
+    // so that converting entry after entry into the same values reuses their storage.
     StationValues& v = result.values;
-    stationValue(v, StationFieldName::Name) = std::move(name);
-    stationValue(v, StationFieldName::Country) = countryOf(entry);
+    std::u16string& name = stationValue(v, StationFieldName::Name);
+    assignSingleLine(name, entry.name);
+    if (name.empty()) assignSingleLine(name, addressHost(address));
+    result.nameCut = !fitsField(name, fieldSize(StationFieldName::Name));
+
+    assignCountry(stationValue(v, StationFieldName::Country), entry);
     stationValue(v, StationFieldName::Category) = kUserDefinedCategory;
-    stationValue(v, StationFieldName::BitRate) = singleLine(entry.bitRate);
-    stationValue(v, StationFieldName::Language) = singleLine(entry.language);
-    stationValue(v, StationFieldName::Address) = std::move(address);
-    stationValue(v, StationFieldName::VideoType) = videoTypeText(entry.television ? 1 : 0);
+    assignSingleLine(stationValue(v, StationFieldName::BitRate), entry.bitRate);
+    assignSingleLine(stationValue(v, StationFieldName::Language), entry.language);
+    stationValue(v, StationFieldName::Address) = address;
+    stationValue(v, StationFieldName::VideoType) =
+        entry.television ? std::u16string_view(kTvStationCaption) : std::u16string_view();
     stationValue(v, StationFieldName::StationType) =
         entry.television ? kTvStationCaption : kRadioStationCaption;
 
-    std::u16string homepage = singleLine(entry.homepage);
+    std::u16string& homepage = stationValue(v, StationFieldName::WebSite);
+    assignSingleLine(homepage, entry.homepage);
     if (!fitsField(homepage, fieldSize(StationFieldName::WebSite))) {
         result.homepageDropped = true;
         homepage.clear();
     }
-    stationValue(v, StationFieldName::WebSite) = std::move(homepage);
-    stationValue(v, StationFieldName::Group) = groupOf(entry);
+    assignGroup(stationValue(v, StationFieldName::Group), entry);
+}
+
+EntryConversion entryToStation(const StationEntry& entry) {
+    EntryConversion result;
+    entryToStation(entry, result);
     return result;
+}
+
+bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses,
+                    ImportReport& report) {
+    if (converted.skip == SkipReason::None &&
+        !addresses.insert(stationValue(converted.values, StationFieldName::Address))) {
+        converted.skip = SkipReason::Duplicate;
+    }
+    switch (converted.skip) {
+        case SkipReason::NoAddress:
+            ++report.noAddress;
+            return false;
+        case SkipReason::InvalidAddress:
+            ++report.invalidAddress;
+            return false;
+        case SkipReason::AddressTooLong:
+            ++report.addressTooLong;
+            return false;
+        case SkipReason::Duplicate:
+            ++report.duplicate;
+            return false;
+        case SkipReason::None:
+            break;
+    }
+    ++report.imported;
+    if (converted.nameCut) {
+        ++report.namesCut;
+        report.cutNames.push_back(stationValue(converted.values, StationFieldName::Name));
+    }
+    if (converted.homepageDropped) ++report.homepagesDropped;
+    return true;
 }
 
 ImportReport& ImportReport::operator+=(const ImportReport& other) {
@@ -199,39 +248,16 @@ ImportReport& ImportReport::operator+=(const ImportReport& other) {
 ImportedStations importStations(std::span<const StationEntry> entries,
                                 DuplicateAddressIndex& addresses) {
     ImportedStations result;
-    ImportReport& report = result.report;
-    report.entries = entries.size();
+    result.report.entries = entries.size();
     result.stations.reserve(entries.size());
     addresses.reserve(addresses.size() + entries.size());
+    EntryConversion converted;
     for (const StationEntry& entry : entries) {
-        EntryConversion converted = entryToStation(entry);
-        if (converted.skip == SkipReason::None &&
-            !addresses.insert(stationValue(converted.values, StationFieldName::Address))) {
-            converted.skip = SkipReason::Duplicate;
+        entryToStation(entry, converted);
+        if (takeConversion(converted, addresses, result.report)) {
+            result.stations.push_back(std::move(converted.values));
+            converted.values = StationValues{};
         }
-        switch (converted.skip) {
-            case SkipReason::NoAddress:
-                ++report.noAddress;
-                continue;
-            case SkipReason::InvalidAddress:
-                ++report.invalidAddress;
-                continue;
-            case SkipReason::AddressTooLong:
-                ++report.addressTooLong;
-                continue;
-            case SkipReason::Duplicate:
-                ++report.duplicate;
-                continue;
-            case SkipReason::None:
-                break;
-        }
-        ++report.imported;
-        if (converted.nameCut) {
-            ++report.namesCut;
-            report.cutNames.push_back(stationValue(converted.values, StationFieldName::Name));
-        }
-        if (converted.homepageDropped) ++report.homepagesDropped;
-        result.stations.push_back(std::move(converted.values));
     }
     return result;
 }

@@ -48,6 +48,9 @@ struct EntryConversion {
 
 // The station an entry becomes, without the duplicate test.
 EntryConversion entryToStation(const StationEntry& entry);
+// The same into `result`, whose values keep their storage from one entry to the next (only the
+// values the rules set change).
+void entryToStation(const StationEntry& entry, EntryConversion& result);
 
 // The bit-rate text of a number of kbit/s: 128 -> "128k", 0 and below -> no bit rate.
 std::u16string bitRateFromNumber(double kilobitsPerSecond);
@@ -75,6 +78,11 @@ struct ImportedStations {
     std::vector<StationValues> stations;  // in entry order
     ImportReport report;
 };
+
+// The duplicate test and the count of one converted entry: true when the station is taken (its
+// address is then in `addresses`), false when it is skipped (its reason counted).
+bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses,
+                    ImportReport& report);
 
 // Converts the entries in order. `addresses` holds the table's addresses (and those of earlier
 // imports); every station taken adds its own, so a later entry with the same address is a

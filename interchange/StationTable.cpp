@@ -3,6 +3,7 @@
 #include <array>
 
 #include "dataset/ClientDataSet.h"
+#include "interchange/DuplicateAddressIndex.h"
 
 std::vector<TVarRec> stationRecord(const StationValues& station) {
     std::vector<TVarRec> record;
@@ -11,8 +12,42 @@ std::vector<TVarRec> stationRecord(const StationValues& station) {
     return record;
 }
 
+namespace {
+// The record AppendRecord takes, made once and refilled for every station (the strings keep
+// their storage, so a long list appends without a copy made per value).
+class StationRecordBuffer {
+  public:
+    StationRecordBuffer() : FRecord(kStationFieldCount) {}
+    const std::vector<TVarRec>& fill(const StationValues& station) {
+        for (std::size_t i = 0; i < kStationFieldCount; ++i) FRecord[i].VUnicode = station[i];
+        return FRecord;
+    }
+
+  private:
+    std::vector<TVarRec> FRecord;
+};
+}  // namespace
+
 void appendStations(TClientDataSet& table, std::span<const StationValues> stations) {
-    for (const StationValues& station : stations) table.AppendRecord(stationRecord(station));
+    StationRecordBuffer record;
+    for (const StationValues& station : stations) table.AppendRecord(record.fill(station));
+}
+
+ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
+                                DuplicateAddressIndex& addresses,
+                                const std::function<void(std::size_t)>& progress) {
+    ImportReport report;
+    report.entries = entries.size();
+    addresses.reserve(addresses.size() + entries.size());
+    EntryConversion converted;
+    StationRecordBuffer record;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entryToStation(entries[i], converted);
+        if (takeConversion(converted, addresses, report))
+            table.AppendRecord(record.fill(converted.values));
+        if (progress && (i + 1) % kImportProgressStep == 0) progress(i + 1);
+    }
+    return report;
 }
 
 std::vector<StationValues> readStations(TClientDataSet& table) {

@@ -1,6 +1,8 @@
 #pragma once
 // Moving stations between StationValues and the station table of a TClientDataSet.
 
+#include <cstddef>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "interchange/EntryToStation.h"
 
 class TClientDataSet;
+class DuplicateAddressIndex;
 
 // The 20 values as AppendRecord takes them.
 std::vector<TVarRec> stationRecord(const StationValues& station);
@@ -16,6 +19,16 @@ std::vector<TVarRec> stationRecord(const StationValues& station);
 // entry page appends a typed station; the change log keeps them until the caller's save
 // sequence merges it. Errors of the dataset layer pass on to the caller.
 void appendStations(TClientDataSet& table, std::span<const StationValues> stations);
+
+// Imports entries straight into an open station table: each converted by the entry rules
+// (importStations) and, when taken, appended as appendStations appends it, without holding all
+// the stations at once. `progress`, when given, is called with the count of entries done after
+// every kImportProgressStep entries (a window keeps painting from it). Errors of the dataset
+// layer pass on to the caller; the stations appended before one stay.
+inline constexpr std::size_t kImportProgressStep = 500;
+ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
+                                DuplicateAddressIndex& addresses,
+                                const std::function<void(std::size_t)>& progress = {});
 
 // The stations of an open table in its order, each field read by name with AsString, so a table
 // whose columns are in another order or a subset reads as well (a missing field reads empty).

@@ -218,6 +218,28 @@ TEST(DuplicateAddressIndex, AddressKeys) {
     for (const auto& [address, key] : cases) EXPECT_EQ(u8(addressKey(address)), key);
 }
 
+// The index keeps its keys in one buffer behind its own hash table: it must still tell every
+// address from every other one as it grows, and the empty key (of "/") counts once as well.
+TEST(DuplicateAddressIndex, ManyAddressesAndTheEmptyKey) {
+    DuplicateAddressIndex addresses;
+    const auto address = [](int i) {
+        return u"http://host" + asciiToUtf16(std::to_string(i % 97)) + u".example/" +
+               asciiToUtf16(std::to_string(i));
+    };
+    for (int i = 0; i < 5000; ++i) ASSERT_TRUE(addresses.insert(address(i))) << i;
+    EXPECT_EQ(addresses.size(), 5000u);
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_FALSE(addresses.insert(address(i) + u"/")) << i;
+        ASSERT_TRUE(addresses.contains(address(i))) << i;
+    }
+    EXPECT_FALSE(addresses.contains(address(5000)));
+    EXPECT_FALSE(addresses.contains(u"/"));
+    EXPECT_TRUE(addresses.insert(u" / "));
+    EXPECT_FALSE(addresses.insert(u"/"));
+    EXPECT_TRUE(addresses.contains(u""));
+    EXPECT_EQ(addresses.size(), 5001u);
+}
+
 TEST(DuplicateAddressIndex, DuplicatesAgainstTheTableAndWithinTheImport) {
     TClientDataSet table(u"ClientDataSet1");
     defineStationFields(table.FieldDefs());
