@@ -77,13 +77,6 @@ void createOutputPage(TForm1& form) {
     form.ListView1->setGeometry(104, 24, 250, 193);
     form.ListView1->rows().setHeaderCaption(text(u"电台名称"));
     form.ListView1->setColumnWidth(0, 245);
-    form.ListView1->setRootIsDecorated(false);
-    form.ListView1->setItemsExpandable(false);
-    form.ListView1->setUniformRowHeights(true);
-    form.ListView1->setSortingEnabled(false);  // the window sorts with its own comparison
-    form.ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    form.ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    form.ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     form.ListView1->header()->setSectionsClickable(true);
     form.ListView1->header()->setSectionsMovable(false);
     form.ListView1->header()->setStretchLastSection(false);

@@ -66,6 +66,15 @@ std::vector<PreviewListModel::KeyedRow> PreviewListModel::keyedRows() const {
 
 PreviewList::PreviewList(QWidget* parent) : QTreeView(parent), FRows(new PreviewListModel(this)) {
     setModel(FRows);
+    // A flat list of one-line rows: every row is as high as the first, so the view lays out
+    // 100 000 of them without measuring each.
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);  // the window sorts with its own comparison
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
 PreviewCaptions readPreviewCaptions(TClientDataSet& dataSet) {

@@ -165,7 +165,12 @@ TClientDataSet::FetchResult TClientDataSet::fetchRecord(std::vector<unsigned cha
     DBResult rc = DBIERR_NONE;
     if (mode == FetchMode::next) rc = FDSCursor->moveBy(1);
     if (mode == FetchMode::prior) rc = FDSCursor->moveBy(-1);
-    if (rc == DBIERR_NONE) rc = FDSCursor->readCurrentRecord(buffer.data());
+    // The record with its sequence number, status and bookmark, read in one step.
+    std::uint32_t seq = 0;
+    std::uint8_t status = 0;
+    if (rc == DBIERR_NONE)
+        rc = FDSCursor->readCurrentRecordWithPosition(buffer.data(), &seq, &status,
+                                                      buffer.data() + FBookmarkOfs);
     if (rc == errAtBeginning) return FetchResult::bof;
     if (rc == errAtEnd) return FetchResult::eof;
     if (rc != DBIERR_NONE) {
@@ -173,15 +178,8 @@ TClientDataSet::FetchResult TClientDataSet::fetchRecord(std::vector<unsigned cha
         return FetchResult::error;
     }
     bookmarkFlag(buffer) = kFlagRecord;
-    std::uint32_t seq = 0;
-    // A cursor that cannot tell leaves the sequence number 0.
-    (void)FDSCursor->getSequenceNo(&seq);
     setSequenceNo(buffer, static_cast<std::int32_t>(seq));
-    std::uint8_t status = 0;
-    rc = FDSCursor->getRecordStatus(&status);
-    if (rc == errOutOfRange) check(rc);
     recordStatus(buffer) = status;
-    check(FDSCursor->readBookmark(buffer.data() + FBookmarkOfs));
     return FetchResult::ok;
 }
 

@@ -278,12 +278,16 @@ DBResult DSCursor::readBookmark(unsigned char* bookmark) {
     if (bookmark == nullptr) return errInvalidParameter;
     std::lock_guard guard(FTable->lock());
     syncWithIndex();
+    putBookmark(bookmark);
+    return DBIERR_NONE;
+}
+
+void DSCursor::putBookmark(unsigned char* bookmark) const {
     putBookmarkValue(bookmark, 0, FPos);
     putBookmarkValue(bookmark, 1, FStatus);
     putBookmarkValue(bookmark, 2, FIndex->at(FPos));
     putBookmarkValue(bookmark, 3, FIndex->changeCounter);
     putBookmarkValue(bookmark, 4, FIndex->id);
-    return DBIERR_NONE;
 }
 
 DBResult DSCursor::getSequenceNo(std::uint32_t* number) {
@@ -296,18 +300,40 @@ DBResult DSCursor::getSequenceNo(std::uint32_t* number) {
     return DBIERR_NONE;
 }
 
+std::uint8_t DSCursor::currentRecordStatus() const {
+    const std::uint32_t record = FIndex->at(FPos);
+    const std::uint8_t stored = FTable->recordStatus(record);
+    if ((stored & recModified) && FTable->changeLog().chainBeganWithInsert(record))
+        return recInserted;
+    return stored;
+}
+
 DBResult DSCursor::getRecordStatus(std::uint8_t* status) {
     if (!FTable) return errNotApplicable;
     if (status == nullptr) return errInvalidParameter;
     std::lock_guard guard(FTable->lock());
     syncWithIndex();
     if (FStatus != DBIERR_NONE) return FStatus;
-    const std::uint32_t record = FIndex->at(FPos);
-    const std::uint8_t stored = FTable->recordStatus(record);
-    if ((stored & recModified) && FTable->changeLog().chainBeganWithInsert(record))
-        *status = recInserted;
-    else
-        *status = stored;
+    *status = currentRecordStatus();
+    return DBIERR_NONE;
+}
+
+DBResult DSCursor::readCurrentRecordWithPosition(unsigned char* buffer,
+                                                 std::uint32_t* sequenceNumber,
+                                                 std::uint8_t* status, unsigned char* bookmark) {
+    if (!FTable) return errNotApplicable;
+    if (sequenceNumber == nullptr || status == nullptr || bookmark == nullptr)
+        return errInvalidParameter;
+    std::lock_guard guard(FTable->lock());
+    syncWithIndex();
+    if (FStatus != DBIERR_NONE) return FStatus;
+    if (buffer != nullptr) {
+        const DBResult rc = FTable->storeRead(FIndex->at(FPos), buffer);
+        if (rc != DBIERR_NONE) return rc;
+    }
+    *sequenceNumber = FPos - FFirst + 1;
+    *status = currentRecordStatus();
+    putBookmark(bookmark);
     return DBIERR_NONE;
 }
 

@@ -24,6 +24,10 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult readBookmark(unsigned char* bookmark) override;
     [[nodiscard]] DBResult getSequenceNo(std::uint32_t* number) override;
     [[nodiscard]] DBResult getRecordStatus(std::uint8_t* status) override;
+    [[nodiscard]] DBResult readCurrentRecordWithPosition(unsigned char* buffer,
+                                                         std::uint32_t* sequenceNumber,
+                                                         std::uint8_t* status,
+                                                         unsigned char* bookmark) override;
     [[nodiscard]] DBResult countRecords(std::uint32_t* count) override;
     [[nodiscard]] DBResult moveBeforeFirst() override;
     [[nodiscard]] DBResult moveAfterLast() override;
@@ -51,6 +55,10 @@ class DSCursor : public IDSCursor {
 
   private:
     void syncWithIndex();
+    // The current record's bookmark and status as readBookmark and getRecordStatus give them
+    // (the lock held and the cursor in step with its index).
+    void putBookmark(unsigned char* bookmark) const;
+    std::uint8_t currentRecordStatus() const;
     void noteMove();
     // The position of record in the cursor's index, 0 when it is not there.
     std::uint32_t locate(std::uint32_t record, std::uint32_t hint) const;

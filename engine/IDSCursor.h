@@ -42,6 +42,13 @@ class IDSCursor {
     // The current record's status byte (recInserted, recModified, ...); a modified record
     // whose first version was inserted since the last merge answers recInserted.
     [[nodiscard]] virtual DBResult getRecordStatus(std::uint8_t* status) = 0;
+    // readCurrentRecord, then the same record's getSequenceNo, getRecordStatus and readBookmark,
+    // in one step: what a dataset fetches for every record it moves onto. On an error of the
+    // read nothing else is filled in.
+    [[nodiscard]] virtual DBResult readCurrentRecordWithPosition(unsigned char* buffer,
+                                                                 std::uint32_t* sequenceNumber,
+                                                                 std::uint8_t* status,
+                                                                 unsigned char* bookmark) = 0;
     // The number of records the cursor can reach.
     [[nodiscard]] virtual DBResult countRecords(std::uint32_t* count) = 0;
 

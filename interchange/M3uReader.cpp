@@ -12,60 +12,11 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The information an #EXTINF (and #EXTGRP) line gives the address that follows it.
-struct PendingInfo {
-    bool present = false;
-    std::string title;
-    std::string tvgName;
-    std::string group;
-    std::string country;
-    std::string language;
-    std::optional<bool> television;  // set when an attribute says radio or TV
-};
-
-std::optional<bool> televisionFromType(const std::string& type) {
-    if (isTelevisionTypeText(utf8Text(type))) return true;
-    if (equalsIgnoringAsciiCase(trimmedBytes(type), "radio")) return false;
-    return std::nullopt;
-}
-
-PendingInfo infoFrom(const ExtInf& extInf) {
-    PendingInfo info;
-    info.present = true;
-    info.title = extInf.title;
-    for (const auto& [name, value] : extInf.attributes) {
-        if (name == "tvg-name") {
-            info.tvgName = value;
-        } else if (name == "group-title") {
-            info.group = value;
-        } else if (name == "tvg-country") {
-            info.country = value;
-        } else if (name == "tvg-language") {
-            info.language = value;
-        } else if (name == "tvg-type" || name == "type") {
-            if (const auto tv = televisionFromType(value)) info.television = tv;
-        } else if (name == "radio") {
-            if (equalsIgnoringAsciiCase(trimmedBytes(value), "true")) info.television = false;
-        }
-    }
-    return info;
-}
-
-StationEntry entryFrom(const PendingInfo& info, std::string_view address) {
-    StationEntry entry;
-    entry.address = utf8Text(address);
-    entry.name = utf8Text(trimmedBytes(info.title).empty() ? info.tvgName : info.title);
-    entry.group = utf8Text(info.group);
-    entry.country = utf8Text(info.country);
-    entry.language = utf8Text(info.language);
-    entry.television = info.television ? *info.television : isTelevisionGroup(entry.group);
-    return entry;
-}
-
-}  // namespace
-
-ExtInf parseExtInf(std::string_view s) {
-    ExtInf result;
+// Walks an #EXTINF line after "#EXTINF:": `attribute(key, value)` for each attribute, key as
+// written (callers compare it without letter case); the title, when a comma starts one, into
+// `title`. Views into the line: nothing is copied.
+template <typename OnAttribute>
+void walkExtInf(std::string_view s, OnAttribute attribute, std::string_view* title) {
     std::size_t pos = 0;
     while (pos < s.size() && isBlank(s[pos])) ++pos;
     // The duration: a number, perhaps signed or with a fraction.
@@ -78,12 +29,12 @@ ExtInf parseExtInf(std::string_view s) {
             continue;
         }
         if (s[pos] == ',') {
-            result.title = std::string(trimmedBytes(s.substr(pos + 1)));
-            return result;
+            *title = trimmedBytes(s.substr(pos + 1));
+            return;
         }
         const std::size_t keyStart = pos;
         while (pos < s.size() && s[pos] != '=' && s[pos] != ',' && !isBlank(s[pos])) ++pos;
-        const std::string key = asciiLowerCase(s.substr(keyStart, pos - keyStart));
+        const std::string_view key = s.substr(keyStart, pos - keyStart);
         if (pos >= s.size() || s[pos] != '=') continue;  // a bare word: no attribute
         ++pos;
         std::string_view value;
@@ -99,8 +50,74 @@ ExtInf parseExtInf(std::string_view s) {
             while (pos < s.size() && s[pos] != ',' && !isBlank(s[pos])) ++pos;
             value = s.substr(valueStart, pos - valueStart);
         }
-        result.attributes.emplace_back(key, std::string(value));
+        attribute(key, value);
     }
+}
+
+// The information an #EXTINF (and #EXTGRP) line gives the address that follows it: views into
+// the text being read.
+struct PendingInfo {
+    bool present = false;
+    std::string_view title;
+    std::string_view tvgName;
+    std::string_view group;
+    std::string_view country;
+    std::string_view language;
+    std::optional<bool> television;  // set when an attribute says radio or TV
+};
+
+std::optional<bool> televisionFromType(std::string_view type) {
+    if (isTelevisionTypeText(utf8Text(type))) return true;
+    if (equalsIgnoringAsciiCase(trimmedBytes(type), "radio")) return false;
+    return std::nullopt;
+}
+
+PendingInfo infoFromExtInf(std::string_view afterColon) {
+    PendingInfo info;
+    info.present = true;
+    walkExtInf(
+        afterColon,
+        [&info](std::string_view name, std::string_view value) {
+            if (equalsIgnoringAsciiCase(name, "tvg-name")) {
+                info.tvgName = value;
+            } else if (equalsIgnoringAsciiCase(name, "group-title")) {
+                info.group = value;
+            } else if (equalsIgnoringAsciiCase(name, "tvg-country")) {
+                info.country = value;
+            } else if (equalsIgnoringAsciiCase(name, "tvg-language")) {
+                info.language = value;
+            } else if (equalsIgnoringAsciiCase(name, "tvg-type") ||
+                       equalsIgnoringAsciiCase(name, "type")) {
+                if (const auto tv = televisionFromType(value)) info.television = tv;
+            } else if (equalsIgnoringAsciiCase(name, "radio")) {
+                if (equalsIgnoringAsciiCase(trimmedBytes(value), "true")) info.television = false;
+            }
+        },
+        &info.title);
+    return info;
+}
+
+void fillEntry(StationEntry& entry, const PendingInfo& info, std::string_view address) {
+    assignUtf8Text(entry.address, address);
+    assignUtf8Text(entry.name, trimmedBytes(info.title).empty() ? info.tvgName : info.title);
+    assignUtf8Text(entry.group, info.group);
+    assignUtf8Text(entry.country, info.country);
+    assignUtf8Text(entry.language, info.language);
+    entry.television = info.television ? *info.television : isTelevisionGroup(entry.group);
+}
+
+}  // namespace
+
+ExtInf parseExtInf(std::string_view s) {
+    ExtInf result;
+    std::string_view title;
+    walkExtInf(
+        s,
+        [&result](std::string_view key, std::string_view value) {
+            result.attributes.emplace_back(asciiLowerCase(key), std::string(value));
+        },
+        &title);
+    result.title = std::string(title);
     return result;
 }
 
@@ -126,14 +143,14 @@ bool isTelevisionGroup(std::u16string_view group) {
 PlaylistReadResult readM3u(std::string_view text) {
     PlaylistReadResult result;
     PendingInfo pending;
-    std::string pendingGroup;  // from #EXTGRP
+    std::string_view pendingGroup;  // from #EXTGRP
     const auto emit = [&](std::string_view address) {
         if (!pendingGroup.empty() && trimmedBytes(pending.group).empty()) {
             pending.group = pendingGroup;
         }
-        result.entries.push_back(entryFrom(pending, address));
+        fillEntry(result.entries.emplace_back(), pending, address);
         pending = PendingInfo{};
-        pendingGroup.clear();
+        pendingGroup = {};
         return result.entries.size() <= kMaxPlaylistEntries;
     };
 
@@ -142,11 +159,11 @@ PlaylistReadResult readM3u(std::string_view text) {
     while (lines.next(&raw)) {
         const std::string_view line = trimmedBytes(raw);
         if (line.empty()) continue;
-        if (startsWithIgnoringAsciiCase(line, "#EXTINF:")) {
+        if (line[0] == '#' && startsWithIgnoringAsciiCase(line, "#EXTINF:")) {
             if (pending.present && !emit({})) break;
-            pending = infoFrom(parseExtInf(line.substr(8)));
-        } else if (startsWithIgnoringAsciiCase(line, "#EXTGRP:")) {
-            pendingGroup = std::string(trimmedBytes(line.substr(8)));
+            pending = infoFromExtInf(line.substr(8));
+        } else if (line[0] == '#' && startsWithIgnoringAsciiCase(line, "#EXTGRP:")) {
+            pendingGroup = trimmedBytes(line.substr(8));
         } else if (line.starts_with('#')) {
             continue;
         } else if (!emit(line)) {

@@ -44,11 +44,17 @@ PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string
         reading.error.kind = PlaylistErrorKind::TooLarge;
         return reading;
     }
-    const DecodedText decoded = decodePlaylistText(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    reading.encoding = decoded.encoding;
-    reading.format = format ? *format : guessPlaylistFormat(utf16ToUtf8(fileName), decoded.utf8);
-    PlaylistReadResult read = readPlaylistText(reading.format, decoded.utf8);
+    // Plain UTF-8, the usual case, is read where it lies; anything else is decoded first.
+    const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    DecodedText decoded;
+    std::string_view text = raw;
+    if (!isPlainUtf8Text(raw)) {
+        decoded = decodePlaylistText(raw);
+        reading.encoding = decoded.encoding;
+        text = decoded.utf8;
+    }
+    reading.format = format ? *format : guessPlaylistFormat(utf16ToUtf8(fileName), text);
+    PlaylistReadResult read = readPlaylistText(reading.format, text);
     reading.entries = std::move(read.entries);
     reading.error = std::move(read.error);
     return reading;

@@ -1,5 +1,8 @@
 #include "interchange/TextDecoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "packet/xml/XmlText.h"
 #include "platform/CodePage.h"
 #include "platform/Unicode.h"
@@ -26,7 +29,39 @@ std::string utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
     return utf16ToUtf8(units);
 }
 
+bool hasByteOrderMark(std::string_view bytes) {
+    return startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE") ||
+           startsWith(bytes, "\xFE\xFF");
+}
+
 }  // namespace
+
+bool isWellFormedUtf8Text(std::string_view bytes) {
+    // An ASCII byte never lies inside a well-formed sequence, and one that stands where a
+    // sequence needs a continuation byte makes the sequence end short: so the text is well-formed
+    // exactly when every run of non-ASCII bytes between ASCII bytes is.
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if (word & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+        if (i == n) break;
+        std::size_t end = i;
+        while (end < n && static_cast<unsigned char>(bytes[end]) >= 0x80) ++end;
+        if (!isWellFormedUtf8(bytes.substr(i, end - i))) return false;
+        i = end;
+    }
+    return true;
+}
+
+bool isPlainUtf8Text(std::string_view bytes) {
+    return !hasByteOrderMark(bytes) && isWellFormedUtf8Text(bytes);
+}
 
 DecodedText decodePlaylistText(std::string_view bytes) {
     DecodedText decoded;
@@ -35,14 +70,15 @@ DecodedText decodePlaylistText(std::string_view bytes) {
         decoded.encoding = TextEncoding::Utf8WithBom;
         // A mark promises UTF-8; bytes that break the promise still become replacement
         // characters rather than code page 936 text.
-        decoded.utf8 = isWellFormedUtf8(body) ? std::string(body) : utf16ToUtf8(utf8ToUtf16(body));
+        decoded.utf8 =
+            isWellFormedUtf8Text(body) ? std::string(body) : utf16ToUtf8(utf8ToUtf16(body));
     } else if (startsWith(bytes, "\xFF\xFE")) {
         decoded.encoding = TextEncoding::Utf16LittleEndian;
         decoded.utf8 = utf16BytesToUtf8(bytes.substr(2), false);
     } else if (startsWith(bytes, "\xFE\xFF")) {
         decoded.encoding = TextEncoding::Utf16BigEndian;
         decoded.utf8 = utf16BytesToUtf8(bytes.substr(2), true);
-    } else if (isWellFormedUtf8(bytes)) {
+    } else if (isWellFormedUtf8Text(bytes)) {
         decoded.encoding = TextEncoding::Utf8;
         decoded.utf8 = std::string(bytes);
     } else {

@@ -15,6 +15,13 @@ struct DecodedText {
 
 DecodedText decodePlaylistText(std::string_view bytes);
 
+// True when the bytes are their own text: no byte-order mark and well-formed UTF-8, so that a
+// reader can take them as they are instead of a decoded copy.
+bool isPlainUtf8Text(std::string_view bytes);
+
+// Well-formed UTF-8: checked a word at a time through the ASCII that makes up most of a list.
+bool isWellFormedUtf8Text(std::string_view bytes);
+
 // A name for the encoding in reports: "UTF-8", "UTF-8 with BOM", "UTF-16LE", "UTF-16BE", "GBK"
 // (code page 936).
 std::string_view textEncodingName(TextEncoding encoding);

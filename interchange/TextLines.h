@@ -27,6 +27,8 @@ std::string_view trimmedBytes(std::string_view text);
 
 // Well-formed UTF-8 (as the decoded text always is) to UTF-16.
 std::u16string utf8Text(std::string_view text);
+// The same into `out`, its storage reused.
+void assignUtf8Text(std::u16string& out, std::string_view text);
 
 // The 1-based line of a byte offset in a text.
 std::size_t lineOfOffset(std::string_view text, std::size_t offset);
