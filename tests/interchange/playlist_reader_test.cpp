@@ -2,6 +2,10 @@
 
 #include "interchange/PlaylistReader.h"
 
+#include "interchange/TextLines.h"
+#include "packet/xml/XmlText.h"
+#include "platform/Unicode.h"
+
 #include "tests/interchange/InterchangeTestSupport.h"
 #include "tests/platform/TempFolder.h"
 
@@ -78,6 +82,35 @@ TEST(TextDecoding, OnlyWellFormedUtf8IsTakenAsUtf8) {
         EXPECT_EQ(decodePlaylistText(bytes).encoding, encoding) << bytes;
     }
     EXPECT_EQ(decodePlaylistText("\xD6\xD0\xB9\xFA").utf8, "中国");
+}
+
+// The text helpers go a word of eight bytes at a time through ASCII and take the common UTF-8
+// sequences themselves: at every offset against a word, they must answer as the plain byte-by-byte
+// check and decoder do, and split lines at every break.
+TEST(TextDecoding, WordAtATimeHelpersAgreeWithTheByteByByteOnes) {
+    const std::string pieces[] = {"中",           "é",           "\xF0\x9F\x98\x80", "\xC0\xAF",
+                                  "\xED\xA0\x80", "\xE4\xB8",    "\xE4\xB8x",        "\x80",
+                                  "\xFF",         "\xE0\x80\x80"};
+    for (const std::string& piece : pieces) {
+        for (std::size_t before = 0; before < 17; ++before) {
+            const std::string text = std::string(before, 'a') + piece + "bcdefghij";
+            EXPECT_EQ(isWellFormedUtf8Text(text), isWellFormedUtf8(text)) << before << " " << text;
+            if (isWellFormedUtf8(text)) EXPECT_EQ(utf8Text(text), utf8ToUtf16(text)) << text;
+        }
+    }
+    for (std::size_t length = 0; length < 20; ++length) {
+        for (const char* lineBreak : {"\n", "\r\n", "\r"}) {
+            const std::string line(length, 'x');
+            const std::string text = line + lineBreak + line + lineBreak + "last";
+            TextLineReader lines(text);
+            std::string_view got;
+            for (const std::string& expected : {line, line, std::string("last")}) {
+                ASSERT_TRUE(lines.next(&got)) << length;
+                EXPECT_EQ(got, expected) << length;
+            }
+            EXPECT_FALSE(lines.next(&got));
+        }
+    }
 }
 
 TEST(PlaylistFormat, GuessedFromContentThenNameThenTheFirstLine) {
