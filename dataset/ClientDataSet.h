@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "dataset/Component.h"
@@ -78,6 +79,11 @@ class TClientDataSet : public TComponent {
     void Insert();
     void Append();
     void AppendRecord(const std::vector<TVarRec>& values);
+    // AppendRecord of each record in turn, leaving the same table and current record; the
+    // dataset's window is brought up to date once at the end instead of after every record.
+    // With a hook or data-event listener set, it is AppendRecord one by one. On an error the
+    // records before the failing one stay appended, as they would one by one.
+    void AppendRecords(std::span<const std::vector<TVarRec>> records);
     void InsertRecord(const std::vector<TVarRec>& values);
     void Post();
     void Cancel();

@@ -409,6 +409,42 @@ void TClientDataSet::insertOrAppendRecord(const std::vector<TVarRec>& values, bo
 void TClientDataSet::AppendRecord(const std::vector<TVarRec>& values) {
     insertOrAppendRecord(values, true);
 }
+void TClientDataSet::AppendRecords(std::span<const std::vector<TVarRec>> records) {
+    if (records.empty()) return;
+    if (BeforeInsert || BeforeScroll || OnNewRecord || AfterInsert || BeforePost || AfterPost ||
+        OnDataEvent) {
+        for (const auto& values : records) AppendRecord(values);
+        return;
+    }
+    // What AppendRecord does for each record, without the hooks (none is set) and with one
+    // Resync at the end: the engine's cursor stays on the record last added, which is where
+    // AppendRecord's own Resync would have found it.
+    startNewRecord();
+    rotateBuffer(FRecordCount, FActiveRecord);
+    std::size_t appended = 0;
+    try {
+        for (const auto& values : records) {
+            initNewRecord(FBuffers[FActiveRecord]);
+            FState = dsInsert;
+            SetFields(values);
+            addToEngine(FBuffers[FActiveRecord], true);
+            ++appended;
+        }
+    } catch (...) {
+        FState = dsBrowse;
+        FModified = false;
+        if (appended == 0) {
+            rotateBuffer(FActiveRecord, FRecordCount);
+        } else {
+            Resync(0);
+        }
+        throw;
+    }
+    FState = dsBrowse;
+    FModified = false;
+    Resync(0);
+}
+
 void TClientDataSet::InsertRecord(const std::vector<TVarRec>& values) {
     insertOrAppendRecord(values, false);
 }

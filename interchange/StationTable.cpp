@@ -13,24 +13,39 @@ std::vector<TVarRec> stationRecord(const StationValues& station) {
 }
 
 namespace {
-// The record AppendRecord takes, made once and refilled for every station (the strings keep
-// their storage, so a long list appends without a copy made per value).
-class StationRecordBuffer {
+// Records as AppendRecords takes them, made once and refilled station by station (the strings
+// keep their storage, so a long list appends without a copy made per value), and handed to the
+// table a chunk at a time.
+class StationRecordChunk {
   public:
-    StationRecordBuffer() : FRecord(kStationFieldCount) {}
-    const std::vector<TVarRec>& fill(const StationValues& station) {
-        for (std::size_t i = 0; i < kStationFieldCount; ++i) FRecord[i].VUnicode = station[i];
-        return FRecord;
+    explicit StationRecordChunk(TClientDataSet& table) : FTable(table) {}
+    void add(const StationValues& station) {
+        if (FUsed == FRecords.size()) FRecords.emplace_back(kStationFieldCount);
+        std::vector<TVarRec>& record = FRecords[FUsed++];
+        for (std::size_t i = 0; i < kStationFieldCount; ++i) record[i].VUnicode = station[i];
+    }
+    bool full() const { return FUsed >= kImportProgressStep; }
+    void flush() {
+        if (FUsed == 0) return;
+        const std::size_t used = FUsed;
+        FUsed = 0;
+        FTable.AppendRecords(std::span(FRecords).first(used));
     }
 
   private:
-    std::vector<TVarRec> FRecord;
+    TClientDataSet& FTable;
+    std::vector<std::vector<TVarRec>> FRecords;
+    std::size_t FUsed = 0;
 };
 }  // namespace
 
 void appendStations(TClientDataSet& table, std::span<const StationValues> stations) {
-    StationRecordBuffer record;
-    for (const StationValues& station : stations) table.AppendRecord(record.fill(station));
+    StationRecordChunk chunk(table);
+    for (const StationValues& station : stations) {
+        chunk.add(station);
+        if (chunk.full()) chunk.flush();
+    }
+    chunk.flush();
 }
 
 ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
@@ -40,13 +55,16 @@ ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEn
     report.entries = entries.size();
     addresses.reserve(addresses.size() + entries.size());
     EntryConversion converted;
-    StationRecordBuffer record;
+    StationRecordChunk chunk(table);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         entryToStation(entries[i], converted);
-        if (takeConversion(converted, addresses, report))
-            table.AppendRecord(record.fill(converted.values));
-        if (progress && (i + 1) % kImportProgressStep == 0) progress(i + 1);
+        if (takeConversion(converted, addresses, report)) chunk.add(converted.values);
+        if ((i + 1) % kImportProgressStep == 0) {
+            chunk.flush();  // the table is whole again before the window's events run
+            if (progress) progress(i + 1);
+        }
     }
+    chunk.flush();
     return report;
 }
 

@@ -15,16 +15,17 @@ class DuplicateAddressIndex;
 // The 20 values as AppendRecord takes them.
 std::vector<TVarRec> stationRecord(const StationValues& station);
 
-// Appends the stations at the end of an open station table with AppendRecord, in order, as the
-// entry page appends a typed station; the change log keeps them until the caller's save
-// sequence merges it. Errors of the dataset layer pass on to the caller.
+// Appends the stations at the end of an open station table with AppendRecords (AppendRecord of
+// each, in order, as the entry page appends a typed station); the change log keeps them until
+// the caller's save sequence merges it. Errors of the dataset layer pass on to the caller.
 void appendStations(TClientDataSet& table, std::span<const StationValues> stations);
 
 // Imports entries straight into an open station table: each converted by the entry rules
-// (importStations) and, when taken, appended as appendStations appends it, without holding all
-// the stations at once. `progress`, when given, is called with the count of entries done after
-// every kImportProgressStep entries (a window keeps painting from it). Errors of the dataset
-// layer pass on to the caller; the stations appended before one stay.
+// (importStations) and, when taken, appended as appendStations appends it, a progress step at a
+// time, without holding all the stations at once. `progress`, when given, is called with the
+// count of entries done after every kImportProgressStep entries (a window keeps painting from
+// it; the table is whole then). Errors of the dataset layer pass on to the caller; the stations
+// appended before one stay.
 inline constexpr std::size_t kImportProgressStep = 500;
 ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
                                 DuplicateAddressIndex& addresses,

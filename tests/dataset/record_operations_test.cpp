@@ -2,6 +2,7 @@
 
 #include "dataset/ClientDataSet.h"
 #include "dataset/Exceptions.h"
+#include "dataset/Streams.h"
 #include "platform/Unicode.h"
 #include "tests/dataset/StationDataSet.h"
 
@@ -189,6 +190,52 @@ TEST_F(RecordOperations, AppendRecordValueCounts) {
     EXPECT_EQ(ds.RecordCount(), 1);
     EXPECT_EQ(ds.State(), dsBrowse);
     EXPECT_EQ(current(), "A");
+}
+
+// AppendRecords is AppendRecord record by record with one window update at the end: the same
+// table to the byte (values cut, a NUL, trailing blanks, Chinese, empty), the same change log
+// and the same current record. With a hook set it runs the hook for every record, and an error
+// in the middle leaves the records before it.
+TEST_F(RecordOperations, AppendRecordsIsAppendRecordOneByOne) {
+    std::vector<std::vector<TVarRec>> records;
+    for (const char16_t* name :
+         {u"一", u"A name longer than twenty bytes", u"trailing  ", u"", u"末"})
+        records.push_back(station(name));
+    records[2][8] = TVarRec::unicode(std::u16string(u"http://a\0b", 10));
+    records[3][12] = TVarRec::unicode(u"42");
+
+    addStations({u"before"});
+    TClientDataSet oneByOne(u"ClientDataSet1");
+    addStationFieldDefs(oneByOne);
+    oneByOne.CreateDataSet();
+    oneByOne.AppendRecord(station(u"before"));
+    for (const auto& record : records) oneByOne.AppendRecord(record);
+    ds.AppendRecords(records);
+
+    EXPECT_EQ(ds.RecNo(), oneByOne.RecNo());
+    EXPECT_EQ(ds.RecordCount(), oneByOne.RecordCount());
+    EXPECT_EQ(ds.ChangeCount(), oneByOne.ChangeCount());
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(current(), "末");
+    TMemoryStream bulk, single;
+    ds.SaveToStream(bulk);
+    oneByOne.SaveToStream(single);
+    EXPECT_EQ(bulk.Bytes(), single.Bytes());
+
+    int posts = 0;
+    ds.AfterPost = [&posts](TClientDataSet&) { ++posts; };
+    ds.AppendRecords(records);
+    EXPECT_EQ(posts, 5);
+    ds.AfterPost = nullptr;
+
+    std::vector<std::vector<TVarRec>> failing = {station(u"ok"), station(u"bad"),
+                                                 station(u"never")};
+    failing[1][12] = TVarRec::unicode(u"not a number");
+    EXPECT_EQ(errorOf([&] { ds.AppendRecords(failing); }),
+              "'not a number' is not a valid integer value for field '间隔'");
+    EXPECT_EQ(ds.RecordCount(), 12);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(current(), "ok");
 }
 
 TEST_F(RecordOperations, ApplyUpdatesWithoutProvider) {
