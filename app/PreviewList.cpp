@@ -1,7 +1,9 @@
 #include "app/PreviewList.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
+#include <utility>
 
 #include "dataset/ClientDataSet.h"
 #include "stations/StationSchema.h"
@@ -54,14 +56,32 @@ std::vector<PreviewListModel::KeyedRow> PreviewListModel::keyedRows() const {
     for (std::size_t row = 0; row < FOrder.size(); ++row) {
         const std::u16string_view caption = FCaptions.at(FOrder[row]);
         std::uint64_t key = 0;
+        bool whole = caption.size() <= 4;
         for (std::size_t i = 0; i < 4; ++i) {
             char16_t unit = i < caption.size() ? caption[i] : u'\0';
+            if (i < caption.size() && unit == u'\0') whole = false;
             if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
             key = (key << 16) | unit;
         }
-        keyed[row] = {key, FOrder[row]};
+        keyed[row] = {key, FOrder[row], whole};
     }
     return keyed;
+}
+
+void PreviewListModel::sortByKey(std::vector<KeyedRow>& rows) {
+    constexpr int kBytes = sizeof(std::uint64_t);
+    std::array<std::array<std::size_t, 256>, kBytes> counts{};
+    for (const KeyedRow& row : rows)
+        for (int b = 0; b < kBytes; ++b) ++counts[b][(row.key >> (8 * b)) & 0xFF];
+    std::vector<KeyedRow> other(rows.size());
+    for (int b = 0; b < kBytes; ++b) {
+        auto& count = counts[b];
+        if (std::find(count.begin(), count.end(), rows.size()) != count.end()) continue;
+        std::size_t start = 0;
+        for (std::size_t& c : count) start += std::exchange(c, start);
+        for (const KeyedRow& row : rows) other[count[(row.key >> (8 * b)) & 0xFF]++] = row;
+        rows.swap(other);
+    }
 }
 
 PreviewList::PreviewList(QWidget* parent) : QTreeView(parent), FRows(new PreviewListModel(this)) {

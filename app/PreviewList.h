@@ -58,13 +58,25 @@ class PreviewListModel : public QAbstractListModel {
     // the direction asked for) decides the pairs whose first four units agree.
     template <typename Compare>
     void sortByCaption(bool ascending, Compare compare) {
+        // The keys sorted stably by radix (a descending sort sorts the complements), then each
+        // run of equal keys stably by the comparison: the order a stable sort by key and then
+        // comparison gives, without a comparison per step for the pairs the keys tell apart.
         std::vector<KeyedRow> keyed = keyedRows();
+        if (!ascending)
+            for (KeyedRow& row : keyed) row.key = ~row.key;
+        sortByKey(keyed);
         const auto less = [&](const KeyedRow& a, const KeyedRow& b) {
-            if (a.key != b.key) return ascending ? a.key < b.key : a.key > b.key;
             return compare(FCaptions.at(a.index), FCaptions.at(b.index)) < 0;
         };
+        for (auto run = keyed.begin(); run != keyed.end();) {
+            auto end = run + 1;
+            bool allWhole = run->whole;
+            while (end != keyed.end() && end->key == run->key) allWhole &= (end++)->whole;
+            // Captions that their keys hold whole are equal when their keys are: nothing to do.
+            if (end - run > 1 && !allWhole) std::stable_sort(run, end, less);
+            run = end;
+        }
         beginResetModel();
-        std::stable_sort(keyed.begin(), keyed.end(), less);
         for (std::size_t row = 0; row < keyed.size(); ++row) FOrder[row] = keyed[row].index;
         endResetModel();
     }
@@ -73,8 +85,11 @@ class PreviewListModel : public QAbstractListModel {
     struct KeyedRow {
         std::uint64_t key;  // the first four folded units, the first in the high bits
         std::uint32_t index;
+        bool whole;  // the key holds the whole caption: at most four units, none of them 0
     };
     std::vector<KeyedRow> keyedRows() const;
+    // Sorts by key, stably: a byte at a time from the lowest, skipping bytes all keys share.
+    static void sortByKey(std::vector<KeyedRow>& rows);
 
     QString FHeaderCaption;
     PreviewCaptions FCaptions;

@@ -231,12 +231,30 @@ TEST(PreviewOrder, CompareListItemsFollowsTheSortDirection) {
 
 TEST(PreviewOrder, TheListSortsLikeTheCaptionComparisonInBothDirections) {
     // Captions that agree in their first four units, differ in case only, are prefixes of one
-    // another, or hold units near the ends of the range.
-    const std::vector<std::u16string> captions = {
-        u"abcdz", u"ABCDe",      u"abcd",   u"",  u"abcde",    u"a",
-        u"A",     u"_",          u"[",      u"z", u"中国之声", u"中国之声2",
-        u"中国",  u"\U0001F600", u"\uFFFF", u"é", u"É",        std::u16string(u"ab\0c", 4),
-        u"ab",    u"ABCDZ",      u"b"};
+    // another (also by a 0 unit, which a key cannot tell from a missing one), or hold units near
+    // the ends of the range.
+    const std::vector<std::u16string> captions = {std::u16string(u"ab\0", 3),
+                                                  u"abcdz",
+                                                  u"ABCDe",
+                                                  u"abcd",
+                                                  u"",
+                                                  u"abcde",
+                                                  u"a",
+                                                  u"A",
+                                                  u"_",
+                                                  u"[",
+                                                  u"z",
+                                                  u"中国之声",
+                                                  u"中国之声2",
+                                                  u"中国",
+                                                  u"\U0001F600",
+                                                  u"\uFFFF",
+                                                  u"é",
+                                                  u"É",
+                                                  std::u16string(u"ab\0c", 4),
+                                                  u"ab",
+                                                  u"ABCDZ",
+                                                  u"b"};
     PreviewListModel model;
     PreviewCaptions all;
     for (const std::u16string& caption : captions) all.append(caption);
