@@ -95,7 +95,9 @@ TEST(TextDecoding, WordAtATimeHelpersAgreeWithTheByteByByteOnes) {
         for (std::size_t before = 0; before < 17; ++before) {
             const std::string text = std::string(before, 'a') + piece + "bcdefghij";
             EXPECT_EQ(isWellFormedUtf8Text(text), isWellFormedUtf8(text)) << before << " " << text;
-            if (isWellFormedUtf8(text)) EXPECT_EQ(utf8Text(text), utf8ToUtf16(text)) << text;
+            if (isWellFormedUtf8(text)) {
+                EXPECT_EQ(utf8Text(text), utf8ToUtf16(text)) << text;
+            }
         }
     }
     for (std::size_t length = 0; length < 20; ++length) {
