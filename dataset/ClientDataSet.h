@@ -193,6 +193,9 @@ class TClientDataSet : public TComponent {
 
     // Saving and loading steps.
     void keepTableAsPacket(TDataPacketFormat format);
+    // The packet a save writes: the open table streamed in format (kept for a close that
+    // follows), or the kept packet of a closed dataset; none when there is nothing to write.
+    PacketBytes packetToWrite(TDataPacketFormat format);
     void writePacketToStream(TStream& stream, bool withLength, TDataPacketFormat format);
     void dropKeptPacket() { FSavedPacket.reset(); }
     void readPacketFromStream(TStream& stream, bool withLength);

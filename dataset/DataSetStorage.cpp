@@ -126,26 +126,34 @@ void TClientDataSet::keepTableAsPacket(TDataPacketFormat format) {
     FLastStreamed = {std::move(packet), FDSBase, FDSBase->generation(), format};
 }
 
-void TClientDataSet::writePacketToStream(TStream& stream, bool withLength,
-                                         TDataPacketFormat format) {
+PacketBytes TClientDataSet::packetToWrite(TDataPacketFormat format) {
     if (Active()) CheckBrowseMode();
+    PacketBytes packet;
     try {
         if (FDSCursor) keepTableAsPacket(format);
-        if (FSavedPacket) {
-            const auto n = static_cast<std::uint32_t>(FSavedPacket->size());
-            if (withLength) {
-                const unsigned char length[4] = {
-                    static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                    static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
-                stream.Write(length, sizeof length);
-            }
-            stream.Write(FSavedPacket->data(), FSavedPacket->size());
-        }
+        packet = FSavedPacket;
     } catch (...) {
         if (Active()) dropKeptPacket();
         throw;
     }
+    // An open table keeps no packet; the bytes live on with the caller (and as the last
+    // streamed bytes, which a close that follows takes without streaming again).
     if (Active()) dropKeptPacket();
+    return packet;
+}
+
+void TClientDataSet::writePacketToStream(TStream& stream, bool withLength,
+                                         TDataPacketFormat format) {
+    const PacketBytes packet = packetToWrite(format);
+    if (!packet) return;
+    const auto n = static_cast<std::uint32_t>(packet->size());
+    if (withLength) {
+        const unsigned char length[4] = {
+            static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+            static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+        stream.Write(length, sizeof length);
+    }
+    stream.Write(packet->data(), packet->size());
 }
 
 void TClientDataSet::SaveToStream(TStream& stream, TDataPacketFormat format) {
@@ -156,16 +164,16 @@ void TClientDataSet::SaveToFile(const std::u16string& fileName, TDataPacketForma
     if (!Active() && !FDSBase) return;
     const std::u16string name = fileName.empty() ? FFileName : fileName;
     if (format == dfBinary && hasXmlExtension(name)) format = dfXML;
-    // The packet is built first, so that an engine failure leaves the file untouched; the file
-    // is then replaced atomically.
-    TMemoryStream packet;
-    SaveToStream(packet, format);
+    // The packet is built first, so that an engine failure leaves the file untouched; its bytes
+    // then go to the file as they are (no second copy of a large table's packet), and the file
+    // is replaced atomically.
+    const PacketBytes packet = packetToWrite(format);
     TSafeFileStream file(name, FFileWriteCalls);
     FileResult opened = file.open();
     if (!opened)
         throw EFCreateError(formatMessage(u"Cannot create file \"%s\". %s",
                                           {expandFileName(name), opened.message()}));
-    file.Write(packet.Bytes().data(), packet.Bytes().size());
+    if (packet) file.Write(packet->data(), packet->size());
     file.commit();
 }
 
