@@ -72,6 +72,10 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // recSuperseded, recDeleted, recReleased) keeps its slot but joins no index.
     [[nodiscard]] DBResult storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
                                                  std::uint32_t* recordNumber);
+    // The same for a row as a packet reader delivers it (values[f] for field f), stored
+    // without a record buffer; the slot ends as if the values had been placed in one.
+    [[nodiscard]] DBResult storeLoadedRow(const RowValue* values, std::uint8_t status,
+                                          std::uint32_t* recordNumber);
     // Writes a new version of record at slot next, which takes the old version's place in
     // every index; answers the new version's number. positionHint: where the caller last saw
     // the record in the default order (0 when unknown); checked before it is used.
@@ -147,8 +151,10 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     bool inUse(std::uint32_t record) const;
     [[nodiscard]] DBResult makeRoomForNext();
     [[nodiscard]] DBResult reserveIndexes();
-    [[nodiscard]] DBResult insertSlot(const unsigned char* buffer, bool logged,
-                                      const std::uint8_t* status, std::uint32_t* recordNumber);
+    // Stores buffer, or else values, at slot next.
+    [[nodiscard]] DBResult insertSlot(const unsigned char* buffer, const RowValue* values,
+                                      bool logged, const std::uint8_t* status,
+                                      std::uint32_t* recordNumber);
     std::uint32_t unindex(std::uint32_t record, std::uint32_t positionHint);
     void releaseSlot(std::uint32_t record);
     bool versionsEqual(std::uint32_t newer, std::uint32_t older) const;

@@ -293,11 +293,12 @@ DBResult DSBASE::loadRows(IDSReader& reader) {
         }
     };
 
-    // Whole rows at a time where the reader can; item by item otherwise.
+    // Whole rows at a time where the reader can, stored straight from the packet's bytes; item
+    // by item through a record buffer otherwise.
     bool byRow = true;
     for (std::uint32_t row = 0; row < header.rowCount; ++row) {
         std::uint8_t status = 0, indicator = 0;
-        std::fill(record.begin(), record.end(), 0);
+        std::uint32_t slot = 0;
         if (byRow) {
             rc = reader.nextRow(&status, values.data(), values.size());
             if (rc == errAtEnd) break;
@@ -307,28 +308,24 @@ DBResult DSBASE::loadRows(IDSReader& reader) {
                 return rc;
         }
         if (byRow) {
-            for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
-                const DSFLDDesc& f = FFields[fi];
-                // A structure or array column has a slot of its own that carries no value.
-                if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
-                place(f, values[fi].indicator, values[fi].length, values[fi].data);
-            }
-        } else {
-            std::int32_t length = 1;
-            rc = reader.nextFieldValue(&length, &status, &indicator);
-            if (rc == errAtEnd) break;
+            rc = storeLoadedRow(values.data(), status, &slot);
             if (rc != DBIERR_NONE) return rc;
-            for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
-                const DSFLDDesc& f = FFields[fi];
-                length = static_cast<std::int32_t>(scratch.size());
-                rc = reader.nextFieldValue(&length, scratch.data(), &indicator);
-                if (rc == errFieldBlank) rc = DBIERR_NONE;
-                if (rc != DBIERR_NONE) return rc;
-                if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
-                place(f, indicator, length, scratch.data());
-            }
+            continue;
         }
-        std::uint32_t slot = 0;
+        std::fill(record.begin(), record.end(), 0);
+        std::int32_t length = 1;
+        rc = reader.nextFieldValue(&length, &status, &indicator);
+        if (rc == errAtEnd) break;
+        if (rc != DBIERR_NONE) return rc;
+        for (std::size_t fi = 0; fi < FFields.size(); ++fi) {
+            const DSFLDDesc& f = FFields[fi];
+            length = static_cast<std::int32_t>(scratch.size());
+            rc = reader.nextFieldValue(&length, scratch.data(), &indicator);
+            if (rc == errFieldBlank) rc = DBIERR_NONE;
+            if (rc != DBIERR_NONE) return rc;
+            if (f.iFldType == fldADT || f.iFldType == fldARRAY) continue;
+            place(f, indicator, length, scratch.data());
+        }
         rc = storeInsertWithStatus(record.data(), status, &slot);
         if (rc != DBIERR_NONE) return rc;
     }

@@ -154,17 +154,17 @@ void DSBASE::notifyCursors() {
 
 // ---- insert, modify, delete, read ----
 
-DBResult DSBASE::insertSlot(const unsigned char* buffer, bool logged, const std::uint8_t* status,
-                            std::uint32_t* recordNumber) {
+DBResult DSBASE::insertSlot(const unsigned char* buffer, const RowValue* values, bool logged,
+                            const std::uint8_t* status, std::uint32_t* recordNumber) {
     if (!FDefined) return errNotApplicable;
-    if (buffer == nullptr) return errInvalidParameter;
+    if (buffer == nullptr && values == nullptr) return errInvalidParameter;
     DBResult rc = makeRoomForNext();
     if (rc == DBIERR_NONE) rc = reserveIndexes();
     if (rc == DBIERR_NONE && logged) rc = FLog.reserveOne();
     if (rc != DBIERR_NONE) return rc;
 
     const std::uint32_t slot = FNext;
-    rc = FStore.writeRecord(slot, buffer);
+    rc = buffer ? FStore.writeRecord(slot, buffer) : FStore.writeValues(slot, values);
     if (rc != DBIERR_NONE) return rc;
     if (status)
         FStore.setStatus(slot, *status);
@@ -192,14 +192,21 @@ DBResult DSBASE::storeInsert(const unsigned char* buffer, std::uint32_t* recordN
     if (!FDefined) return errNotApplicable;
     DBResult rc = checkPermission(ChangeKind::Insert);
     if (rc != DBIERR_NONE) return rc;
-    return insertSlot(buffer, FLogChanges, nullptr, recordNumber);
+    return insertSlot(buffer, nullptr, FLogChanges, nullptr, recordNumber);
 }
 
 DBResult DSBASE::storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
                                        std::uint32_t* recordNumber) {
     ++FGeneration;
     std::lock_guard guard(FLock);
-    return insertSlot(buffer, false, &status, recordNumber);
+    return insertSlot(buffer, nullptr, false, &status, recordNumber);
+}
+
+DBResult DSBASE::storeLoadedRow(const RowValue* values, std::uint8_t status,
+                                std::uint32_t* recordNumber) {
+    ++FGeneration;
+    std::lock_guard guard(FLock);
+    return insertSlot(nullptr, values, false, &status, recordNumber);
 }
 
 DBResult DSBASE::storeModify(std::uint32_t record, const unsigned char* buffer,

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "packet/Coding.h"
+#include "packet/IDSReader.h"
 
 namespace {
 // Arena blocks: the first is small, each further one as large as all before it up to 1 MiB, so
@@ -38,7 +39,27 @@ void RecordStore::setLayout(const std::vector<DSFLDDesc>& fields) {
         c.length = static_cast<std::uint32_t>(fields[i].iFldLen);
         c.valueOffset = static_cast<std::uint32_t>(fields[i].iFldOffsInRec);
         c.indicatorOffset = static_cast<std::uint32_t>(fields[i].iNullOffsInRec);
-        c.packed = fields[i].iFldType == fldZSTRING && c.length != 0;
+        c.width = static_cast<std::uint32_t>(std::max(fields[i].iUnits1, 0));
+        switch (fields[i].iFldType) {
+            case fldZSTRING:
+                c.kind = Kind::Text;
+                break;
+            case fldVARBYTES:
+            case fldUNICODE:
+                c.kind = Kind::Varying;
+                break;
+            case fldBLOB:
+                c.kind = Kind::Blob;
+                break;
+            case fldADT:
+            case fldARRAY:
+                c.kind = Kind::Structure;
+                break;
+            default:
+                c.kind = Kind::Fixed;
+                break;
+        }
+        c.packed = c.kind == Kind::Text && c.length != 0;
         if (c.packed) {
             c.lengthBytes = c.length < 256 ? 1 : 4;
             FPackedFields.push_back(static_cast<std::uint32_t>(i));
@@ -206,6 +227,71 @@ DBResult RecordStore::writeRecord(std::uint32_t record, const unsigned char* buf
             std::memcpy(c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length,
                         buffer + c.valueOffset, c.length);
         setIndicator(record, f, buffer[c.indicatorOffset]);
+    }
+    return DBIERR_NONE;
+}
+
+DBResult RecordStore::writeValues(std::uint32_t record, const RowValue* values) {
+    // The bytes of a value as given, none for a null or unassigned one.
+    auto given = [](const RowValue& v) {
+        return v.indicator == indValue && v.length > 0 ? static_cast<std::size_t>(v.length) : 0;
+    };
+    unsigned char* row = nullptr;
+    if (FPackedCount != 0) {
+        std::size_t total = 0, textBytes = 0;
+        for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+            const Column& c = FColumns[FPackedFields[k]];
+            const RowValue& v = values[FPackedFields[k]];
+            // Cut to the width (one byte below the storage length), then at a zero byte.
+            const std::size_t n =
+                textLength(v.data, std::min<std::size_t>({given(v), c.width, c.length - 1}));
+            FLengths[k] = static_cast<std::uint32_t>(n);
+            textBytes += n;
+            total += c.lengthBytes + n;
+        }
+        if (textBytes != 0) {
+            row = allocate(total);
+            if (row == nullptr) return errNoMemory;
+            unsigned char* p = row;
+            for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+                const Column& c = FColumns[FPackedFields[k]];
+                const std::uint32_t n = FLengths[k];
+                if (c.lengthBytes == 1)
+                    *p = static_cast<unsigned char>(n);
+                else
+                    putFixed32(p, n);
+                p += c.lengthBytes;
+                if (n != 0) std::memcpy(p, values[FPackedFields[k]].data, n);
+                p += n;
+            }
+        }
+        dropTexts(record);
+        FRows[record - 1] = row;
+    }
+    for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
+        Column& c = FColumns[f];
+        const RowValue& v = values[f];
+        std::uint8_t indicator = v.indicator == indValue        ? indValue
+                                 : v.indicator == indUnassigned ? indUnassigned
+                                                                : indNull;
+        if (c.kind == Kind::Structure) indicator = indValue;  // a structure carries no value
+        if (c.kind == Kind::Blob && indicator == indValue) indicator = indNull;  // no storage
+        if (!c.packed && c.length != 0) {
+            unsigned char* dest = c.bytes.data() + static_cast<std::size_t>(record - 1) * c.length;
+            std::size_t used = 0;
+            const std::size_t n = c.kind == Kind::Structure || c.kind == Kind::Blob ? 0 : given(v);
+            if (c.kind == Kind::Varying && c.length >= 2) {
+                const std::size_t keep = std::min<std::size_t>({n, c.width, c.length - 2});
+                putFixed16(dest, static_cast<std::uint16_t>(keep));
+                if (keep != 0) std::memcpy(dest + 2, v.data, keep);
+                used = 2 + keep;
+            } else if (c.kind == Kind::Fixed) {
+                used = std::min<std::size_t>(n, c.length);
+                if (used != 0) std::memcpy(dest, v.data, used);
+            }
+            std::memset(dest + used, 0, c.length - used);
+        }
+        setIndicator(record, f, indicator);
     }
     return DBIERR_NONE;
 }

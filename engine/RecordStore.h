@@ -34,6 +34,8 @@
 
 #include "engine/DSTypes.h"
 
+struct RowValue;
+
 class RecordStore {
   public:
     // Takes the fields' types, storage lengths and their value and indicator offsets in a
@@ -88,6 +90,11 @@ class RecordStore {
     // Copies a record buffer's values and indicator bytes into slot record. errNoMemory when
     // its packed row cannot be had; the slot is unchanged then.
     [[nodiscard]] DBResult writeRecord(std::uint32_t record, const unsigned char* buffer);
+    // Stores a row as a packet reader delivers it (values[f] for field f, as a record buffer
+    // would hold it after the value was placed there: texts and varying values cut to their
+    // width, a text ending at its first zero byte, a BLOB null) without going through a record
+    // buffer. The slot ends as writeRecord of that buffer would leave it.
+    [[nodiscard]] DBResult writeValues(std::uint32_t record, const RowValue* values);
     // Copies slot record back into a record buffer.
     void readRecord(std::uint32_t record, unsigned char* buffer) const;
     // Drops a released slot's texts (they read as empty); their bytes become garbage.
@@ -100,8 +107,12 @@ class RecordStore {
     void zeroStatuses();
 
   private:
+    // How a value of a field reaches its slot (writeValues).
+    enum class Kind : std::uint8_t { Text, Varying, Blob, Structure, Fixed };
     struct Column {
-        std::uint32_t length = 0;           // storage length of the field
+        std::uint32_t length = 0;  // storage length of the field
+        std::uint32_t width = 0;   // the field's width (iUnits1)
+        Kind kind = Kind::Fixed;
         std::uint32_t valueOffset = 0;      // in a record buffer
         std::uint32_t indicatorOffset = 0;  // in a record buffer
         bool packed = false;                // a text field, kept in the packed rows

@@ -113,4 +113,83 @@ TEST(PackedTexts, TheMergeReclaimsSupersededValues) {
     EXPECT_EQ(stream(*t), stream(*fresh));
 }
 
+// A row as a packet reader delivers it is stored as if its values had been placed in a record
+// buffer: texts cut to their width and at a zero byte, varying values cut to theirs, short fixed
+// values zero-padded, a BLOB value null (it has no storage), null and unassigned kept apart.
+TEST(LoadedRows, AreStoredAsARecordBufferWouldHoldThem) {
+    DSBASE table;
+    // NAME at 0 (6 bytes), DATA at 6 (2 + 4), CODE at 12 (3), N at 15 (4), PIC at 19 (4);
+    // indicators at 23 to 27.
+    DSFLDDesc fields[5] = {makeDescriptor("NAME", fldZSTRING, 5),
+                           makeDescriptor("DATA", fldVARBYTES, 4),
+                           makeDescriptor("CODE", fldBYTES, 3), makeDescriptor("N", fldINT32, 0),
+                           makeDescriptor("PIC", fldBLOB, 0)};
+    ASSERT_EQ(table.defineTable(5, fields, "Loaded"), DBIERR_NONE);
+    ASSERT_EQ(table.recordLength(), 28u);
+
+    auto value = [](const std::string& bytes) {
+        return RowValue{indValue, static_cast<std::int32_t>(bytes.size()),
+                        reinterpret_cast<const unsigned char*>(bytes.data())};
+    };
+    const std::string longName = "abcdefgh", zeroInName("ab\0cd", 5), longData = "xyz12345",
+                      code = "QW", number("\x2A\0\0\0", 4), picture = "blob", empty;
+    const RowValue null{indNull, 0, nullptr}, unassigned{indUnassigned, 0, nullptr};
+    struct Case {
+        std::vector<RowValue> values;
+        std::uint8_t status;
+        Buffer expected;
+    };
+    const Case cases[] = {
+        {{value(longName), value(longData), value(code), value(number), value(picture)},
+         0,
+         {'a', 'b',  'c', 'd', 'e', 0, 4, 0, 'x', 'y',      'z',      '1',      'Q',      'W',
+          0,   0x2A, 0,   0,   0,   0, 0, 0, 0,   indValue, indValue, indValue, indValue, indNull}},
+        {{value(zeroInName), null, unassigned, null, null},
+         4,
+         {'a',     'b',    0, 0, 0, 0, 0, 0, 0, 0, 0,        0,       0,
+          0,       0,      0, 0, 0, 0, 0, 0, 0, 0, indValue, indNull, indUnassigned,
+          indNull, indNull}},
+        {{value(empty), value(empty), value(empty), unassigned, unassigned},
+         0,
+         {0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          indValue,
+          indValue,
+          indValue,
+          indUnassigned,
+          indUnassigned}},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t r = 0;
+        ASSERT_EQ(table.storeLoadedRow(c.values.data(), c.status, &r), DBIERR_NONE);
+        Buffer back(28, 0xEE);
+        ASSERT_EQ(table.storeRead(r, back.data()), DBIERR_NONE);
+        EXPECT_EQ(back, c.expected) << "row " << r;
+        std::uint8_t status = 0xEE;
+        ASSERT_EQ(table.storeReadField(r, 0, &status, nullptr), DBIERR_NONE);
+        EXPECT_EQ(status, c.status) << "row " << r;
+    }
+}
+
 }  // namespace
