@@ -67,6 +67,7 @@ void RecordStore::setLayout(const std::vector<DSFLDDesc>& fields) {
     }
     FPackedCount = static_cast<std::uint32_t>(FPackedFields.size());
     FLengths.assign(FPackedCount, 0);
+    FTexts.assign(FPackedCount, nullptr);
 }
 
 void RecordStore::reset() {
@@ -190,36 +191,42 @@ void RecordStore::copyValue(std::uint32_t record, std::uint32_t field, unsigned 
     std::memset(dest + t.size(), 0, c.length - t.size());
 }
 
-DBResult RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
+DBResult RecordStore::storeTexts(std::uint32_t record) {
+    std::size_t total = 0, textBytes = 0;
+    for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+        textBytes += FLengths[k];
+        total += FColumns[FPackedFields[k]].lengthBytes + FLengths[k];
+    }
     unsigned char* row = nullptr;
-    if (FPackedCount != 0) {
-        // Lengths first (kept for the copy), then one allocation for the row.
-        std::size_t total = 0, textBytes = 0;
+    if (textBytes != 0) {
+        row = allocate(total);
+        if (row == nullptr) return errNoMemory;
+        unsigned char* p = row;
         for (std::uint32_t k = 0; k < FPackedCount; ++k) {
             const Column& c = FColumns[FPackedFields[k]];
-            const std::size_t n = textLength(buffer + c.valueOffset, c.length);
-            FLengths[k] = static_cast<std::uint32_t>(n);
-            textBytes += n;
-            total += c.lengthBytes + n;
+            const std::uint32_t n = FLengths[k];
+            if (c.lengthBytes == 1)
+                *p = static_cast<unsigned char>(n);
+            else
+                putFixed32(p, n);
+            p += c.lengthBytes;
+            if (n != 0) std::memcpy(p, FTexts[k], n);
+            p += n;
         }
-        if (textBytes != 0) {
-            row = allocate(total);
-            if (row == nullptr) return errNoMemory;
-            unsigned char* p = row;
-            for (std::uint32_t k = 0; k < FPackedCount; ++k) {
-                const Column& c = FColumns[FPackedFields[k]];
-                const std::uint32_t n = FLengths[k];
-                if (c.lengthBytes == 1)
-                    *p = static_cast<unsigned char>(n);
-                else
-                    putFixed32(p, n);
-                p += c.lengthBytes;
-                std::memcpy(p, buffer + c.valueOffset, n);
-                p += n;
-            }
+    }
+    dropTexts(record);
+    FRows[record - 1] = row;
+    return DBIERR_NONE;
+}
+
+DBResult RecordStore::writeRecord(std::uint32_t record, const unsigned char* buffer) {
+    if (FPackedCount != 0) {
+        for (std::uint32_t k = 0; k < FPackedCount; ++k) {
+            const Column& c = FColumns[FPackedFields[k]];
+            FTexts[k] = buffer + c.valueOffset;
+            FLengths[k] = static_cast<std::uint32_t>(textLength(FTexts[k], c.length));
         }
-        dropTexts(record);
-        FRows[record - 1] = row;
+        if (DBResult rc = storeTexts(record); rc != DBIERR_NONE) return rc;
     }
     for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
         Column& c = FColumns[f];
@@ -236,37 +243,16 @@ DBResult RecordStore::writeValues(std::uint32_t record, const RowValue* values) 
     auto given = [](const RowValue& v) {
         return v.indicator == indValue && v.length > 0 ? static_cast<std::size_t>(v.length) : 0;
     };
-    unsigned char* row = nullptr;
     if (FPackedCount != 0) {
-        std::size_t total = 0, textBytes = 0;
         for (std::uint32_t k = 0; k < FPackedCount; ++k) {
             const Column& c = FColumns[FPackedFields[k]];
             const RowValue& v = values[FPackedFields[k]];
             // Cut to the width (one byte below the storage length), then at a zero byte.
-            const std::size_t n =
-                textLength(v.data, std::min<std::size_t>({given(v), c.width, c.length - 1}));
-            FLengths[k] = static_cast<std::uint32_t>(n);
-            textBytes += n;
-            total += c.lengthBytes + n;
+            FTexts[k] = v.data;
+            FLengths[k] = static_cast<std::uint32_t>(
+                textLength(v.data, std::min<std::size_t>({given(v), c.width, c.length - 1})));
         }
-        if (textBytes != 0) {
-            row = allocate(total);
-            if (row == nullptr) return errNoMemory;
-            unsigned char* p = row;
-            for (std::uint32_t k = 0; k < FPackedCount; ++k) {
-                const Column& c = FColumns[FPackedFields[k]];
-                const std::uint32_t n = FLengths[k];
-                if (c.lengthBytes == 1)
-                    *p = static_cast<unsigned char>(n);
-                else
-                    putFixed32(p, n);
-                p += c.lengthBytes;
-                if (n != 0) std::memcpy(p, values[FPackedFields[k]].data, n);
-                p += n;
-            }
-        }
-        dropTexts(record);
-        FRows[record - 1] = row;
+        if (DBResult rc = storeTexts(record); rc != DBIERR_NONE) return rc;
     }
     for (std::uint32_t f = 0; f < FColumns.size(); ++f) {
         Column& c = FColumns[f];

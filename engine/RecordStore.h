@@ -127,13 +127,18 @@ class RecordStore {
 
     // Room for n bytes in the arena, or null when it cannot be had.
     unsigned char* allocate(std::size_t n);
+    // Writes the texts in FLengths and FTexts as record's packed row (none when all are
+    // empty), dropping its old row. errNoMemory when the row cannot be had; nothing changes then.
+    [[nodiscard]] DBResult storeTexts(std::uint32_t record);
     // Bytes of the packed row at row.
     std::size_t rowSize(const unsigned char* row) const;
 
     std::vector<Column> FColumns;
     std::vector<std::uint32_t> FPackedFields;  // field index of each packed field, in order
     std::uint32_t FPackedCount = 0;
-    std::vector<std::uint32_t> FLengths;      // writeRecord's text lengths, one per packed field
+    // The texts a write is storing, one per packed field: their lengths and bytes.
+    std::vector<std::uint32_t> FLengths;
+    std::vector<const unsigned char*> FTexts;
     std::vector<const unsigned char*> FRows;  // capacity
     std::vector<Block> FBlocks;
     std::size_t FArenaUsed = 0;
