@@ -106,6 +106,15 @@ PreviewCaptions readPreviewCaptions(TClientDataSet& dataSet) {
     const bool text = dynamic_cast<const TStringField*>(name) != nullptr;
     const auto expected = static_cast<std::size_t>(std::max(dataSet.RecordCount(), 0));
     captions.reserve(expected, expected * 8);
+    // A text field is read in one pass over the table, and the dataset then ends where the
+    // walk would have left it: on the last record, at its end.
+    if (text && dataSet.ReadTextsToEnd(*name, [&captions](std::u16string&& caption) {
+            captions.append(std::move(caption));
+        })) {
+        dataSet.Last();
+        dataSet.Next();
+        return captions;
+    }
     while (!dataSet.Eof()) {
         captions.append(text ? name->AsString() : name->AsVariant().ToText());
         dataSet.Next();

@@ -68,6 +68,11 @@ class TClientDataSet : public TComponent {
 
     // Fields and values.
     TField* FieldByName(std::u16string_view name) const;
+    // The AsString of a text field for the current record and every record after it, in
+    // order, handed to add: what a walk with Next until Eof reads of the field (nothing at
+    // Eof), in one pass over the table and without moving. Only while browsing, and only for a
+    // string field of this dataset; false, with nothing read, otherwise.
+    bool ReadTextsToEnd(const TField& field, const std::function<void(std::u16string&&)>& add);
     TField* FindField(std::u16string_view name) const;
     Variant GetFieldValue(std::u16string_view names) const;
     void SetFields(const std::vector<TVarRec>& values);

@@ -1,10 +1,12 @@
 // Field lookup and the dataset's side of reading and writing field values.
 
 #include <algorithm>
+#include <cstring>
 
 #include "dataset/ClientDataSet.h"
 #include "dataset/Exceptions.h"
 #include "dataset/FieldClasses.h"
+#include "platform/CodePage.h"
 
 TField* TClientDataSet::FindField(std::u16string_view name) const {
     return FFields.FindField(name);
@@ -46,6 +48,32 @@ bool TClientDataSet::GetFieldData(const TField* field, void* buffer) const {
                                              buffer, &indicator);
     if (rc != DBIERR_NONE) const_cast<TClientDataSet*>(this)->check(rc);
     return indicator == indValue;
+}
+
+bool TClientDataSet::ReadTextsToEnd(const TField& field,
+                                    const std::function<void(std::u16string&&)>& add) {
+    if (FState != dsBrowse || field.DataSet() != this || field.FieldKind() != fkData ||
+        dynamic_cast<const TStringField*>(&field) == nullptr)
+        return false;
+    if (FEOF || FRecordCount == 0) return true;  // a walk would read nothing
+    UpdateCursorPos();
+    struct Reading {
+        std::size_t size;  // bytes a value holds at most, as the field reads it
+        const std::function<void(std::u16string&&)>* add;
+    } reading{static_cast<std::size_t>(std::max(field.Size(), 0)) + 1, &add};
+    // As TStringField::AsString: the text up to its first zero byte, from the code page; a null
+    // value reads as the empty text.
+    const auto visit = [](const unsigned char* value, std::uint8_t indicator, void* context) {
+        const auto& r = *static_cast<const Reading*>(context);
+        if (indicator != indValue) {
+            (*r.add)(std::u16string());
+            return;
+        }
+        const auto* text = reinterpret_cast<const char*>(value);
+        (*r.add)(ansiToUnicode(std::string_view(text, strnlen(text, r.size))));
+    };
+    check(FDSCursor->readFieldToLast(static_cast<std::uint32_t>(field.FieldNo()), visit, &reading));
+    return true;
 }
 
 void TClientDataSet::storeFieldData(TField* field, const void* buffer) {

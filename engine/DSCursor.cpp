@@ -337,6 +337,26 @@ DBResult DSCursor::readCurrentRecordWithPosition(unsigned char* buffer,
     return DBIERR_NONE;
 }
 
+DBResult DSCursor::readFieldToLast(std::uint32_t fieldNumber, FieldVisitor visit, void* context) {
+    if (!FTable) return errNotApplicable;
+    if (visit == nullptr) return errInvalidParameter;
+    std::lock_guard guard(FTable->lock());
+    syncWithIndex();
+    if (FStatus != DBIERR_NONE) return FStatus;
+    const DSFLDDesc* f = field(fieldNumber);
+    if (!f) return errOutOfRange;
+    const std::uint32_t tableField = FFieldMap[fieldNumber - 1];
+    std::vector<unsigned char> value(static_cast<std::size_t>(std::max(f->iFldLen, 0)) + 1);
+    for (std::uint32_t p = FPos; p <= FLast; ++p) {
+        std::uint8_t indicator = indNull;
+        const DBResult rc =
+            FTable->storeReadField(FIndex->at(p), tableField, value.data(), &indicator);
+        if (rc != DBIERR_NONE) return rc;
+        visit(value.data(), indicator, context);
+    }
+    return DBIERR_NONE;
+}
+
 DBResult DSCursor::countRecords(std::uint32_t* count) {
     if (!FTable) return errNotApplicable;
     if (count == nullptr) return errInvalidParameter;

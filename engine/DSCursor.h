@@ -24,6 +24,8 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult readBookmark(unsigned char* bookmark) override;
     [[nodiscard]] DBResult getSequenceNo(std::uint32_t* number) override;
     [[nodiscard]] DBResult getRecordStatus(std::uint8_t* status) override;
+    [[nodiscard]] DBResult readFieldToLast(std::uint32_t fieldNumber, FieldVisitor visit,
+                                           void* context) override;
     [[nodiscard]] DBResult readCurrentRecordWithPosition(unsigned char* buffer,
                                                          std::uint32_t* sequenceNumber,
                                                          std::uint8_t* status,

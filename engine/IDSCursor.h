@@ -51,6 +51,14 @@ class IDSCursor {
                                                                  unsigned char* bookmark) = 0;
     // The number of records the cursor can reach.
     [[nodiscard]] virtual DBResult countRecords(std::uint32_t* count) = 0;
+    // One field of the current record and of every record after it, in the cursor's order:
+    // visit gets each value as readField gives it from that record's buffer (the field's
+    // storage length of bytes) with its indicator. The position does not move. Without a
+    // current record, the cursor's status as readCurrentRecord answers it.
+    using FieldVisitor = void (*)(const unsigned char* value, std::uint8_t indicator,
+                                  void* context);
+    [[nodiscard]] virtual DBResult readFieldToLast(std::uint32_t fieldNumber, FieldVisitor visit,
+                                                   void* context) = 0;
 
     [[nodiscard]] virtual DBResult moveBeforeFirst() = 0;
     [[nodiscard]] virtual DBResult moveAfterLast() = 0;

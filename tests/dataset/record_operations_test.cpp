@@ -238,6 +238,52 @@ TEST_F(RecordOperations, AppendRecordsIsAppendRecordOneByOne) {
     EXPECT_EQ(current(), "ok");
 }
 
+// The preview reads every name in one pass: it must read what a walk with Next reads, from the
+// current record on, and leave the dataset where it was.
+TEST_F(RecordOperations, ReadTextsToEndReadsWhatAWalkWithNextReads) {
+    addStations({u"甲台", u"乙台", u"", u"ABC",
+                 u"一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十"});
+    ds.SetRecNo(2);
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->Clear();  // a null name reads as the empty text
+    ds.Post();
+    ds.MergeChangeLog();
+    ds.First();
+    ds.Next();
+    ASSERT_TRUE(ds.FieldByName(u"电台名称")->IsNull());
+    TField& name = *ds.FieldByName(u"电台名称");
+    for (int start = 1; start <= 5; ++start) {
+        ds.First();
+        ds.MoveBy(start - 1);
+        ASSERT_FALSE(ds.Eof());
+        std::vector<std::u16string> read;
+        ASSERT_TRUE(ds.ReadTextsToEnd(name, [&read](std::u16string&& t) { read.push_back(t); }));
+        EXPECT_EQ(ds.RecNo(), start);
+        std::vector<std::u16string> walked;
+        while (!ds.Eof()) {
+            walked.push_back(name.AsString());
+            ds.Next();
+        }
+        EXPECT_EQ(read, walked) << "from record " << start;
+    }
+    // Nothing is read past the end, while editing, or of a field that is not a string.
+    auto refused = [&](const TField& field) {
+        return !ds.ReadTextsToEnd(field, [](std::u16string&&) { ADD_FAILURE(); });
+    };
+    // At the end a walk reads nothing, and so does this.
+    EXPECT_TRUE(ds.ReadTextsToEnd(name, [](std::u16string&&) { ADD_FAILURE(); }));
+    ds.First();
+    ds.Edit();
+    EXPECT_TRUE(refused(name));
+    ds.Cancel();
+    for (int i = 0; i < ds.Fields().Count(); ++i) {
+        const TField& field = *ds.Fields()[i];
+        if (dynamic_cast<const TStringField*>(&field) == nullptr) {
+            EXPECT_TRUE(refused(field));
+        }
+    }
+}
+
 TEST_F(RecordOperations, ApplyUpdatesWithoutProvider) {
     EXPECT_EQ(ds.ApplyUpdates(-1), 0);
     addStations({u"A"});
