@@ -11,7 +11,7 @@
 //    the column store's bytes are printed beside it.
 //  - The save sequence (MergeChangeLog, ApplyUpdates(-1), SaveToFile, Close, Open) after one
 //    append to 10 000 stations, against a bare write, fsync and rename of the same number of
-//    bytes in the same folder.
+//    bytes in the same folder; SaveToFile alone and Close with Open alone beside it.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -30,6 +30,7 @@
 #include <new>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "bench/BenchSummary.h"
 #include "bench/SqlitePeer.h"
@@ -241,6 +242,38 @@ void saveSequenceBench(benchmark::State& state) {
     state.counters["file_bytes"] = static_cast<double>(fs::file_size(setup.file));
 }
 
+// The parts of the save sequence, each timed on its own in the same state as inside the
+// sequence, to show where its time goes: `SaveSequencePart::Save` times SaveToFile alone (stream
+// the table, write, fsync, rename, fsync the folder); `SaveSequencePart::Reopen` times Close,
+// which keeps the bytes SaveToFile just made, and Open, which loads them again.
+enum class SaveSequencePart { Save, Reopen };
+
+void saveSequencePartBench(benchmark::State& state, SaveSequencePart part) {
+    SaveSetup& setup = saveSetup();
+    TClientDataSet& table = *setup.dataSet;
+    const std::u16string path = utf8ToUtf16(setup.file.string());
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (static_cast<std::size_t>(table.RecordCount()) > kSaveRows) {
+            table.Last();
+            table.Delete();
+            table.MergeChangeLog();
+        }
+        table.AppendRecord(rowPool().row(kSaveRows));
+        table.MergeChangeLog();
+        table.ApplyUpdates(-1);
+        if (part == SaveSequencePart::Reopen) table.SaveToFile(path, dfBinary);
+        state.ResumeTiming();
+
+        if (part == SaveSequencePart::Save) {
+            table.SaveToFile(path, dfBinary);
+        } else {
+            table.Close();
+            table.Open();
+        }
+    }
+}
+
 // The bare write of the packet's bytes: write, fsync, rename; with `syncFolder`, also the fsync
 // of the folder after the rename that makes the rename itself survive a power loss, as every
 // atomic save of this program does (the floor of the save sequence's file work).
@@ -365,6 +398,14 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(rowsName("save_sequence", kSaveRows).c_str(), saveSequenceBench)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    benchmark::RegisterBenchmark(rowsName("save_sequence_part_save_to_file", kSaveRows).c_str(),
+                                 saveSequencePartBench, SaveSequencePart::Save)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(rowsName("save_sequence_part_close_open", kSaveRows).c_str(),
+                                 saveSequencePartBench, SaveSequencePart::Reopen)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark(rowsName("bare_write_fsync_rename", kSaveRows).c_str(),
                                  bareWriteBench, false)
         ->Unit(benchmark::kMillisecond)
@@ -444,6 +485,17 @@ int main(int argc, char** argv) {
     if (floor && bare)
         summary.compare("the same bare write with the folder fsync of an atomic save (ms)",
                         floor->secondsPerIteration * 1e3, bare->secondsPerIteration * 1e3, "ms");
+
+    // Where the save sequence's time goes, each part against the same baseline.
+    const std::pair<const char*, const char*> parts[] = {
+        {"save_sequence_part_save_to_file", "part of the save sequence: SaveToFile alone (ms)"},
+        {"save_sequence_part_close_open", "part of the save sequence: Close and Open (ms)"}};
+    for (const auto& [name, title] : parts) {
+        const RunFigures* figures = summary.find(rowsName(name, kSaveRows));
+        if (figures && bare)
+            summary.compare(title, figures->secondsPerIteration * 1e3,
+                            bare->secondsPerIteration * 1e3, "ms");
+    }
 
     fs::remove_all(workFolder());
     return summary.finish();
