@@ -187,12 +187,14 @@ void TForm1::openFile(const std::u16string& path, bool oneOfSeveral) {
 
 namespace {
 
-// Runs `work`, which tells how many of `total` items it has done through the function it is
-// handed; when they are many, a progress dialog shows between two steps, which keeps the window
-// painting and blocks its input until the work is done.
+// Runs `work`, which tells how many items it has done through the function it is handed; when
+// the work takes a moment, a progress dialog shows between two steps, which keeps the window
+// painting and blocks its input until the work is done. With `total` 0 how many items there are
+// is not known beforehand: the bar then only shows that the work goes on, and its text how many
+// are done.
 void runShowingProgress(std::size_t total, QWidget* owner,
                         const std::function<void(const std::function<void(std::size_t)>&)>& work) {
-    if (total <= kAppendChunk) {
+    if (total != 0 && total <= kAppendChunk) {
         work({});
         return;
     }
@@ -202,8 +204,13 @@ void runShowingProgress(std::size_t total, QWidget* owner,
     progress.setWindowModality(Qt::WindowModal);
     progress.setCancelButton(nullptr);
     progress.setMinimumDuration(300);
-    work([&progress](std::size_t done) {
-        progress.setValue(static_cast<int>(done));
+    progress.setValue(0);  // starts the clock of the minimum duration
+    work([&progress, total](std::size_t done) {
+        if (total == 0) {
+            progress.setLabelText(QStringLiteral("正在导入电台…（已处理 %1 个条目）").arg(done));
+        } else {
+            progress.setValue(static_cast<int>(done));
+        }
         QCoreApplication::processEvents();
     });
 }
@@ -270,26 +277,25 @@ void TForm1::openStationFile(const std::u16string& path) {
 }
 
 void TForm1::importStationList(const std::u16string& path, bool oneOfSeveral) {
-    PlaylistReading reading;
-    const FileResult read = readPlaylistFile(path, std::nullopt, &reading);
-    if (!read || !reading.ok()) {
+    DuplicateAddressIndex addresses;
+    addresses.addTable(ClientDataSet1);
+    const std::int32_t shown = ClientDataSet1.RecNo();
+    // The entries go into the table as they are read, so how many there are is known only at the
+    // end: the progress shows the count done so far. A malformed file is undone whole.
+    PlaylistImport import;
+    runShowingProgress(0, this, [&](const ImportProgress& progress) {
+        import = importPlaylistFileInto(ClientDataSet1, path, std::nullopt, addresses, progress);
+    });
+    if (!import.ok()) {
         const std::u16string reason =
-            !read ? read.message()
-                  : utf8ToUtf16(playlistErrorText(reading.error, ErrorTextLanguage::Chinese));
+            !import.file
+                ? import.file.message()
+                : utf8ToUtf16(playlistErrorText(import.reading.error, ErrorTextLanguage::Chinese));
         FMessageBoxes.show(windowMessage(u"无法导入文件" + quotedPath(path) + u"：" + reason,
                                          MessageBoxIcon::Error, MessageBoxButtons::Ok, false));
         return;
     }
-
-    DuplicateAddressIndex addresses;
-    addresses.reserve(static_cast<std::size_t>(ClientDataSet1.RecordCount()) +
-                      reading.entries.size());
-    addresses.addTable(ClientDataSet1);
-    const std::int32_t shown = ClientDataSet1.RecNo();
-    ImportReport report;
-    runShowingProgress(reading.entries.size(), this, [&](const auto& progress) {
-        report = importStationsInto(ClientDataSet1, reading.entries, addresses, progress);
-    });
+    const ImportReport& report = import.report;
     if (report.imported > 0) {
         SpeedButton1->setEnabled(true);
         FStationsChanged = true;

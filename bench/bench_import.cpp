@@ -1,9 +1,9 @@
 // Importing a 100 000-entry M3U playlist into the station table, against loading a station file
 // that holds the same stations, both measured in this run.
 //
-//  - import_m3u: the file read and decoded, its entries parsed, made stations by the typed
-//    station's rules with the duplicate test and appended to a new open station table one by one
-//    (importStationsInto), and the change log merged (what the window does before its save
+//  - import_m3u: the file read, its entries parsed and, as each is read, made a station by the
+//    typed station's rules with the duplicate test and appended to a new open station table
+//    (importPlaylistFileInto), and the change log merged (what the window does before its save
 //    sequence).
 //  - load_station_file: LoadFromFile of the station file the same import wrote.
 //  - The parts of the import on their own, for where the time goes: reading and parsing the
@@ -94,11 +94,9 @@ void importM3uBench(benchmark::State& state) {
         auto table = newStationTable();
         state.ResumeTiming();
 
-        PlaylistReading reading;
-        readPlaylistFile(p.playlist, std::nullopt, &reading);
         DuplicateAddressIndex addresses;
         addresses.addTable(*table);
-        importStationsInto(*table, reading.entries, addresses);
+        importPlaylistFileInto(*table, p.playlist, std::nullopt, addresses);
         table->MergeChangeLog();
 
         state.PauseTiming();

@@ -106,6 +106,10 @@ class TClientDataSet : public TComponent {
     bool IsEmpty() const { return FActiveRecord >= FRecordCount; }
     TUpdateStatus UpdateStatus() const;
     std::int64_t ChangeCount() const;
+    // A mark in the change log: setting it back undoes every change logged after it was taken.
+    // The current record afterwards is the first.
+    std::int32_t SavePoint();
+    void SetSavePoint(std::int32_t savePoint);
     void MergeChangeLog();
     std::int32_t ApplyUpdates(std::int32_t maxErrors);
     void Resync(std::uint8_t mode);

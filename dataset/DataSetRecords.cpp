@@ -644,6 +644,19 @@ std::int64_t TClientDataSet::ChangeCount() const {
     return count;
 }
 
+std::int32_t TClientDataSet::SavePoint() {
+    requireOpen();
+    std::uint32_t savePoint = 0;
+    check(FDSBase->getProperty(propSavePoint, &savePoint));
+    return static_cast<std::int32_t>(savePoint);
+}
+
+void TClientDataSet::SetSavePoint(std::int32_t savePoint) {
+    CheckBrowseMode();
+    check(FDSBase->undoToSavePoint(static_cast<std::uint32_t>(savePoint)));
+    First();
+}
+
 void TClientDataSet::MergeChangeLog() {
     CheckBrowseMode();
     check(FDSBase->commitChangeLog());

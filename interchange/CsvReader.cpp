@@ -107,12 +107,12 @@ bool CsvRecordReader::next(std::vector<std::string>* fields) {
     return false;
 }
 
-PlaylistReadResult readCsv(std::string_view text) {
+PlaylistError readCsv(std::string_view text, PlaylistEntrySink& sink) {
     CsvRecordReader records(text, csvSeparator(text));
     std::vector<std::string> fields;
     std::vector<std::optional<StationColumn>> columns;
     bool headerless = false;
-    PlaylistReadResult result;
+    std::size_t count = 0;
     EntryBuilder builder;
 
     while (records.next(&fields)) {
@@ -127,7 +127,7 @@ PlaylistReadResult readCsv(std::string_view text) {
             }
             if (named) {
                 if (!hasAddress) {
-                    return failedRead(PlaylistErrorKind::CsvNoAddressColumn, records.line());
+                    return readError(PlaylistErrorKind::CsvNoAddressColumn, records.line());
                 }
                 continue;
             }
@@ -148,13 +148,15 @@ PlaylistReadResult readCsv(std::string_view text) {
                 if (columns[i]) builder.set(*columns[i], utf8Text(fields[i]));
             }
         }
-        result.entries.push_back(builder.take());
-        if (result.entries.size() > kMaxPlaylistEntries) {
-            return failedRead(PlaylistErrorKind::TooManyEntries);
-        }
+        if (++count > kMaxPlaylistEntries) return readError(PlaylistErrorKind::TooManyEntries);
+        sink.take(builder.take());
     }
     if (records.failed()) {
-        return failedRead(PlaylistErrorKind::CsvUnterminatedQuote, records.line());
+        return readError(PlaylistErrorKind::CsvUnterminatedQuote, records.line());
     }
-    return result;
+    return {};
+}
+
+PlaylistReadResult readCsv(std::string_view text) {
+    return collectEntries([text](PlaylistEntrySink& sink) { return readCsv(text, sink); });
 }

@@ -18,6 +18,7 @@
 
 #include "interchange/PlaylistReadResult.h"
 
+PlaylistError readCsv(std::string_view utf8Text, PlaylistEntrySink& sink);
 PlaylistReadResult readCsv(std::string_view utf8Text);
 
 // The separator of a CSV text: ';' when its first record holds more semicolons than commas

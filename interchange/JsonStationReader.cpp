@@ -119,23 +119,23 @@ class StationListSax final : public nlohmann::json_sax<Json> {
         if (const std::size_t colon = detail.find(": "); colon != std::string::npos) {
             detail.erase(0, colon + 2);
         }
-        FError = PlaylistError{PlaylistErrorKind::JsonMalformed,
-                               lineOfOffset(FText, position == 0 ? 0 : position - 1), detail};
+        FError = readError(PlaylistErrorKind::JsonMalformed,
+                           lineOfOffset(FText, position == 0 ? 0 : position - 1), detail);
         return false;
     }
 
-    PlaylistReadResult result() {
-        PlaylistReadResult read;
-        if (FError.failed()) {
-            read.error = FError;
-        } else if (FChosen) {
-            read.entries = std::move(FEntries);
+    // Which array is the station list is known only at the end, so the entries are handed
+    // over then.
+    PlaylistError handOver(PlaylistEntrySink& sink) {
+        if (FError.failed()) return FError;
+        if (FChosen) {
+            for (const StationEntry& entry : FEntries) sink.take(entry);
         } else if (FRootIsObject && FRootHasStationValue) {
-            read.entries.push_back(FRootBuilder.take());
+            sink.take(FRootBuilder.take());
         } else {
-            read.error.kind = PlaylistErrorKind::JsonNoStations;
+            return readError(PlaylistErrorKind::JsonNoStations);
         }
-        return read;
+        return {};
     }
 
   private:
@@ -183,9 +183,8 @@ class StationListSax final : public nlohmann::json_sax<Json> {
     }
 
     bool tooDeep() {
-        FError =
-            PlaylistError{PlaylistErrorKind::TooDeep, 0,
-                          "values nested more than " + std::to_string(kMaxJsonDepth) + " deep"};
+        FError = readError(PlaylistErrorKind::TooDeep, 0,
+                           "values nested more than " + std::to_string(kMaxJsonDepth) + " deep");
         return false;
     }
 
@@ -216,14 +215,18 @@ class StationListSax final : public nlohmann::json_sax<Json> {
 
 }  // namespace
 
-PlaylistReadResult readJsonStations(std::string_view text) {
+PlaylistError readJsonStations(std::string_view text, PlaylistEntrySink& sink) {
     StationListSax sax(text);
     try {
         Json::sax_parse(text.begin(), text.end(), &sax);
     } catch (const std::exception& e) {
         // The parser reports its faults to the handler; anything it throws instead is a fault
         // of the document as well.
-        return failedRead(PlaylistErrorKind::JsonMalformed, 0, e.what());
+        return readError(PlaylistErrorKind::JsonMalformed, 0, e.what());
     }
-    return sax.result();
+    return sax.handOver(sink);
+}
+
+PlaylistReadResult readJsonStations(std::string_view text) {
+    return collectEntries([text](PlaylistEntrySink& sink) { return readJsonStations(text, sink); });
 }

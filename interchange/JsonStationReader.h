@@ -23,4 +23,5 @@
 
 inline constexpr std::size_t kMaxJsonDepth = 64;
 
+PlaylistError readJsonStations(std::string_view utf8Text, PlaylistEntrySink& sink);
 PlaylistReadResult readJsonStations(std::string_view utf8Text);

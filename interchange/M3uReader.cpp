@@ -140,18 +140,21 @@ bool isTelevisionGroup(std::u16string_view group) {
     return isTvWord();
 }
 
-PlaylistReadResult readM3u(std::string_view text) {
-    PlaylistReadResult result;
+PlaylistError readM3u(std::string_view text, PlaylistEntrySink& sink) {
+    StationEntry entry;  // handed to the sink and refilled for the next address
+    std::size_t count = 0;
     PendingInfo pending;
     std::string_view pendingGroup;  // from #EXTGRP
     const auto emit = [&](std::string_view address) {
         if (!pendingGroup.empty() && trimmedBytes(pending.group).empty()) {
             pending.group = pendingGroup;
         }
-        fillEntry(result.entries.emplace_back(), pending, address);
+        if (++count > kMaxPlaylistEntries) return false;
+        fillEntry(entry, pending, address);
+        sink.take(entry);
         pending = PendingInfo{};
         pendingGroup = {};
-        return result.entries.size() <= kMaxPlaylistEntries;
+        return true;
     };
 
     TextLineReader lines(text);
@@ -170,8 +173,11 @@ PlaylistReadResult readM3u(std::string_view text) {
             break;
         }
     }
-    if (pending.present) emit({});
-    if (result.entries.size() > kMaxPlaylistEntries)
-        return failedRead(PlaylistErrorKind::TooManyEntries);
-    return result;
+    if (pending.present && count <= kMaxPlaylistEntries) emit({});
+    if (count > kMaxPlaylistEntries) return readError(PlaylistErrorKind::TooManyEntries);
+    return {};
+}
+
+PlaylistReadResult readM3u(std::string_view text) {
+    return collectEntries([text](PlaylistEntrySink& sink) { return readM3u(text, sink); });
 }

@@ -23,6 +23,7 @@
 
 #include "interchange/PlaylistReadResult.h"
 
+PlaylistError readM3u(std::string_view utf8Text, PlaylistEntrySink& sink);
 PlaylistReadResult readM3u(std::string_view utf8Text);
 
 // The parts of an #EXTINF line after "#EXTINF:": attributes (names in lower case) and title.

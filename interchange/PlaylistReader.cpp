@@ -19,24 +19,30 @@ namespace {
 constexpr std::uint64_t kReadMemoryPerPlaylistByte = 12;
 }  // namespace
 
-PlaylistReadResult readPlaylistText(PlaylistFormat format, std::string_view text) {
+PlaylistError readPlaylistText(PlaylistFormat format, std::string_view text,
+                               PlaylistEntrySink& sink) {
     switch (format) {
         case PlaylistFormat::M3u:
-            return readM3u(text);
+            return readM3u(text, sink);
         case PlaylistFormat::Pls:
-            return readPls(text);
+            return readPls(text, sink);
         case PlaylistFormat::Xspf:
-            return readXspf(text);
+            return readXspf(text, sink);
         case PlaylistFormat::Csv:
-            return readCsv(text);
+            return readCsv(text, sink);
         case PlaylistFormat::Json:
-            return readJsonStations(text);
+            return readJsonStations(text, sink);
     }
     return {};
 }
 
+PlaylistReadResult readPlaylistText(PlaylistFormat format, std::string_view text) {
+    return collectEntries(
+        [&](PlaylistEntrySink& sink) { return readPlaylistText(format, text, sink); });
+}
+
 PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string_view fileName,
-                             std::optional<PlaylistFormat> format) {
+                             std::optional<PlaylistFormat> format, PlaylistEntrySink& sink) {
     PlaylistReading reading;
     if (bytes.size() > kMaxPlaylistBytes) {
         reading.format =
@@ -54,14 +60,23 @@ PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string
         text = decoded.utf8;
     }
     reading.format = format ? *format : guessPlaylistFormat(utf16ToUtf8(fileName), text);
-    PlaylistReadResult read = readPlaylistText(reading.format, text);
+    reading.error = readPlaylistText(reading.format, text, sink);
+    return reading;
+}
+
+PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string_view fileName,
+                             std::optional<PlaylistFormat> format) {
+    PlaylistReading reading;
+    PlaylistReadResult read = collectEntries([&](PlaylistEntrySink& sink) {
+        reading = readPlaylist(bytes, fileName, format, sink);
+        return reading.error;
+    });
     reading.entries = std::move(read.entries);
-    reading.error = std::move(read.error);
     return reading;
 }
 
 FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
-                            PlaylistReading* reading) {
+                            PlaylistReading* reading, PlaylistEntrySink& sink) {
     // A file far larger than any list is refused before its bytes are read.
     struct stat status {};
     const std::string name = utf16ToUtf8(path);
@@ -80,6 +95,17 @@ FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistForm
     std::vector<std::uint8_t> bytes;
     const FileResult read = readWholeFile(path, bytes);
     if (!read) return read;
-    *reading = readPlaylist(bytes, path, format);
+    *reading = readPlaylist(bytes, path, format, sink);
     return read;
+}
+
+FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
+                            PlaylistReading* reading) {
+    FileResult file;
+    PlaylistReadResult read = collectEntries([&](PlaylistEntrySink& sink) {
+        file = readPlaylistFile(path, format, reading, sink);
+        return reading->error;
+    });
+    reading->entries = std::move(read.entries);
+    return file;
 }

@@ -30,7 +30,7 @@ bool entryNumber(std::string_view digits, std::uint64_t* number) {
 
 }  // namespace
 
-PlaylistReadResult readPls(std::string_view text) {
+PlaylistError readPls(std::string_view text, PlaylistEntrySink& sink) {
     std::map<std::uint64_t, PlsItem> items;
     bool inPlaylist = true;  // until another section starts
     TextLineReader lines(text);
@@ -58,17 +58,19 @@ PlaylistReadResult readPls(std::string_view text) {
         } else {
             continue;  // LengthN, NumberOfEntries, Version and unknown keys
         }
-        if (items.size() > kMaxPlaylistEntries)
-            return failedRead(PlaylistErrorKind::TooManyEntries);
+        if (items.size() > kMaxPlaylistEntries) return readError(PlaylistErrorKind::TooManyEntries);
     }
 
-    PlaylistReadResult result;
-    result.entries.reserve(items.size());
+    // The numbers give the order, so the entries are handed over once all are known.
+    StationEntry entry;
     for (const auto& [number, item] : items) {
-        StationEntry entry;
         entry.address = utf8Text(item.file);
         entry.name = utf8Text(item.title);
-        result.entries.push_back(std::move(entry));
+        sink.take(entry);
     }
-    return result;
+    return {};
+}
+
+PlaylistReadResult readPls(std::string_view text) {
+    return collectEntries([text](PlaylistEntrySink& sink) { return readPls(text, sink); });
 }

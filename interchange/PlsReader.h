@@ -17,4 +17,5 @@
 
 #include "interchange/PlaylistReadResult.h"
 
+PlaylistError readPls(std::string_view utf8Text, PlaylistEntrySink& sink);
 PlaylistReadResult readPls(std::string_view utf8Text);

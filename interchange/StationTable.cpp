@@ -37,6 +37,13 @@ class StationRecordChunk {
     std::vector<std::vector<TVarRec>> FRecords;
     std::size_t FUsed = 0;
 };
+
+// Takes the table back to the save point taken before an import, on the record that was current.
+void undoImport(TClientDataSet& table, std::int32_t savePoint, std::int32_t current) {
+    table.SetSavePoint(savePoint);
+    if (current > 0 && current <= table.RecordCount()) table.SetRecNo(current);
+}
+
 }  // namespace
 
 void appendStations(TClientDataSet& table, std::span<const StationValues> stations) {
@@ -48,24 +55,66 @@ void appendStations(TClientDataSet& table, std::span<const StationValues> statio
     chunk.flush();
 }
 
-ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
-                                DuplicateAddressIndex& addresses,
-                                const std::function<void(std::size_t)>& progress) {
-    ImportReport report;
-    report.entries = entries.size();
-    addresses.reserve(addresses.size() + entries.size());
-    EntryConversion converted;
-    StationRecordChunk chunk(table);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        entryToStation(entries[i], converted);
-        if (takeConversion(converted, addresses, report)) chunk.add(converted.values);
-        if ((i + 1) % kImportProgressStep == 0) {
-            chunk.flush();  // the table is whole again before the window's events run
-            if (progress) progress(i + 1);
+namespace {
+// Converts entry after entry and appends the stations taken, a progress step at a time.
+class TableImport final : public PlaylistEntrySink {
+  public:
+    TableImport(TClientDataSet& table, DuplicateAddressIndex& addresses,
+                const ImportProgress& progress)
+        : FChunk(table), FAddresses(addresses), FProgress(progress) {}
+
+    void take(const StationEntry& entry) override {
+        ++FReport.entries;
+        entryToStation(entry, FConverted);
+        if (takeConversion(FConverted, FAddresses, FReport)) FChunk.add(FConverted.values);
+        if (FReport.entries % kImportProgressStep == 0) {
+            FChunk.flush();  // the table is whole again before the window's events run
+            if (FProgress) FProgress(FReport.entries);
         }
     }
-    chunk.flush();
-    return report;
+    ImportReport finish() {
+        FChunk.flush();
+        return std::move(FReport);
+    }
+
+  private:
+    StationRecordChunk FChunk;
+    DuplicateAddressIndex& FAddresses;
+    const ImportProgress& FProgress;
+    EntryConversion FConverted;
+    ImportReport FReport;
+};
+}  // namespace
+
+ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
+                                DuplicateAddressIndex& addresses, const ImportProgress& progress) {
+    addresses.reserve(addresses.size() + entries.size());
+    TableImport import(table, addresses, progress);
+    for (const StationEntry& entry : entries) import.take(entry);
+    return import.finish();
+}
+
+PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
+                                      std::optional<PlaylistFormat> format,
+                                      DuplicateAddressIndex& addresses,
+                                      const ImportProgress& progress) {
+    PlaylistImport result;
+    const std::int32_t savePoint = table.SavePoint();
+    const std::int32_t current = table.RecNo();
+    TableImport import(table, addresses, progress);
+    try {
+        result.file = readPlaylistFile(path, format, &result.reading, import);
+        if (result.ok()) {
+            result.report = import.finish();
+            return result;
+        }
+        import.finish();
+    } catch (...) {
+        undoImport(table, savePoint, current);
+        throw;
+    }
+    undoImport(table, savePoint, current);
+    return result;
 }
 
 std::vector<StationValues> readStations(TClientDataSet& table) {

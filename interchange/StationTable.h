@@ -3,11 +3,14 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "dataset/FieldClasses.h"
 #include "interchange/EntryToStation.h"
+#include "interchange/PlaylistReader.h"
+#include "platform/FileResult.h"
 
 class TClientDataSet;
 class DuplicateAddressIndex;
@@ -27,9 +30,30 @@ void appendStations(TClientDataSet& table, std::span<const StationValues> statio
 // it; the table is whole then). Errors of the dataset layer pass on to the caller; the stations
 // appended before one stay.
 inline constexpr std::size_t kImportProgressStep = 500;
+using ImportProgress = std::function<void(std::size_t)>;
 ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEntry> entries,
                                 DuplicateAddressIndex& addresses,
-                                const std::function<void(std::size_t)>& progress = {});
+                                const ImportProgress& progress = {});
+
+// The import of one station list file.
+struct PlaylistImport {
+    FileResult file;          // reading the file ("No such file or directory", ...)
+    PlaylistReading reading;  // the list's format, encoding and outcome; its entries stay empty
+    ImportReport report;      // what was imported and skipped; empty when the import failed
+
+    bool ok() const { return file && reading.ok(); }
+};
+
+// Reads a station list file and imports its entries into an open station table as they are
+// read (no entry is held beyond its own conversion), with importStationsInto's rules and
+// progress. When the file cannot be read, its list is malformed or the dataset layer fails (its
+// error passes on), the table is as it was, on the same record: the stations appended before
+// the fault are undone with the change log, and `addresses` must then be dropped (it still holds
+// their addresses).
+PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
+                                      std::optional<PlaylistFormat> format,
+                                      DuplicateAddressIndex& addresses,
+                                      const ImportProgress& progress = {});
 
 // The stations of an open table in its order, each field read by name with AsString, so a table
 // whose columns are in another order or a subset reads as well (a missing field reads empty).

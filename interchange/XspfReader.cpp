@@ -22,19 +22,18 @@ struct TrackValues {
         if (slot && trimmedBytes(*slot).empty()) *slot = std::move(text);
     }
 
-    StationEntry entry() const {
-        StationEntry e;
+    void fill(StationEntry& e) const {
         e.address = utf8Text(location);
         e.name = utf8Text(trimmedBytes(title).empty() ? annotation : title);
         e.homepage = utf8Text(info);
-        return e;
     }
 };
 
 }  // namespace
 
-PlaylistReadResult readXspf(std::string_view text) {
-    PlaylistReadResult result;
+PlaylistError readXspf(std::string_view text, PlaylistEntrySink& sink) {
+    StationEntry entry;  // handed to the sink and refilled for the next track
+    std::size_t count = 0;
     XmlTokenizer tokenizer(text);
     XmlEvent event;
     std::size_t depth = 0;           // elements open, the current one included
@@ -49,8 +48,8 @@ PlaylistReadResult readXspf(std::string_view text) {
                 ++depth;
                 const std::string_view name = xmlLocalName(event.name);
                 if (depth == 1 && name != "playlist") {
-                    return failedRead(PlaylistErrorKind::NotXspf, 0,
-                                      "the root element is <" + std::string(event.name) + ">");
+                    return readError(PlaylistErrorKind::NotXspf, 0,
+                                     "the root element is <" + std::string(event.name) + ">");
                 }
                 if (depth == 2 && name == "trackList") {
                     trackListDepth = depth;
@@ -72,11 +71,12 @@ PlaylistReadResult readXspf(std::string_view text) {
                     track.set(name, std::move(fieldText));
                     fieldText.clear();
                 } else if (depth == trackDepth) {
-                    result.entries.push_back(track.entry());
                     trackDepth = 0;
-                    if (result.entries.size() > kMaxPlaylistEntries) {
-                        return failedRead(PlaylistErrorKind::TooManyEntries);
+                    if (++count > kMaxPlaylistEntries) {
+                        return readError(PlaylistErrorKind::TooManyEntries);
                     }
+                    track.fill(entry);
+                    sink.take(entry);
                 } else if (depth == trackListDepth) {
                     trackListDepth = 0;
                 }
@@ -84,10 +84,12 @@ PlaylistReadResult readXspf(std::string_view text) {
                 break;
             }
             case XmlEvent::Kind::EndOfDocument:
-                return result;
+                return {};
         }
     }
-    PlaylistReadResult failed;
-    failed.error = tokenizer.error();
-    return failed;
+    return tokenizer.error();
+}
+
+PlaylistReadResult readXspf(std::string_view text) {
+    return collectEntries([text](PlaylistEntrySink& sink) { return readXspf(text, sink); });
 }

@@ -18,4 +18,5 @@
 
 #include "interchange/PlaylistReadResult.h"
 
+PlaylistError readXspf(std::string_view utf8Text, PlaylistEntrySink& sink);
 PlaylistReadResult readXspf(std::string_view utf8Text);

@@ -194,6 +194,14 @@ TEST_F(StationFilesTest, ARefusedFileLeavesTheListAsItWas) {
         {dataHome.path(QStringLiteral("missing.cds")), "找不到文件或文件夹"},
         {writeText(QStringLiteral("broken.json"), "[{\"url\": "), "JSON"},
         {writeText(QStringLiteral("broken.xspf"), "<playlist><trackList>"), "XML"},
+        // Stations go into the table as they are read: those before the fault are undone.
+        {writeText(QStringLiteral("broken-late.xspf"),
+                   "<playlist><trackList><track><location>http://radio.example/a</location>"
+                   "</track><track><location>http://radio.example/b</location></track><track>"),
+         "XML"},
+        {writeText(QStringLiteral("broken-late.csv"),
+                   "name,url\nB,http://radio.example/b\nC,\"http://radio.example/c\n"),
+         "引号"},
     };
     const std::vector<std::u16string> before = workingFile().names();
     for (const Case& c : cases) {

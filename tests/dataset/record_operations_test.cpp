@@ -284,6 +284,30 @@ TEST_F(RecordOperations, ReadTextsToEndReadsWhatAWalkWithNextReads) {
     }
 }
 
+TEST_F(RecordOperations, SettingASavePointBackUndoesTheChangesAfterIt) {
+    addStations({u"A", u"B"});
+    ds.MergeChangeLog();
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->SetAsString(u"B2");
+    ds.Post();
+    const std::int32_t savePoint = ds.SavePoint();
+    addStations({u"C", u"D"});
+    ds.First();
+    ds.Delete();
+    ds.Last();
+    ds.Edit();
+    ds.FieldByName(u"电台名称")->SetAsString(u"D2");
+    ds.Post();
+    ASSERT_EQ(names(), (std::vector<std::string>{"B2", "C", "D2"}));
+
+    ds.SetSavePoint(savePoint);
+    EXPECT_EQ(names(), (std::vector<std::string>{"A", "B2"}));
+    EXPECT_EQ(ds.ChangeCount(), 1);  // the edit before the save point stays
+    ds.First();
+    EXPECT_EQ(current(), "A");
+    EXPECT_NE(errorOf([&] { ds.SetSavePoint(savePoint + 100); }), "<no exception>");
+}
+
 TEST_F(RecordOperations, ApplyUpdatesWithoutProvider) {
     EXPECT_EQ(ds.ApplyUpdates(-1), 0);
     addStations({u"A"});
