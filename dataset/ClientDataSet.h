@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "dataset/Component.h"
@@ -89,6 +90,12 @@ class TClientDataSet : public TComponent {
     // With a hook or data-event listener set, it is AppendRecord one by one. On an error the
     // records before the failing one stay appended, as they would one by one.
     void AppendRecords(std::span<const std::vector<TVarRec>> records);
+    // Appends records given as texts in the code page, values[f] for field f of each record in
+    // turn (the field count per record): each as AppendRecords stores the same text given as
+    // a narrow string. When that can do nothing but store them (no hook; string fields, and
+    // fields that an empty text leaves null given empty texts), the texts go to the engine
+    // without the detour through the fields and a record buffer.
+    void AppendTextRecords(std::span<const std::string_view> values);
     void InsertRecord(const std::vector<TVarRec>& values);
     void Post();
     void Cancel();

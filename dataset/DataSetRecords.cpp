@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <typeinfo>
 
 #include "dataset/ClientDataSet.h"
 #include "dataset/Exceptions.h"
 #include "dataset/FieldClasses.h"
+#include "platform/CodePage.h"
 
 namespace {
 // Raised by an error handler answering daAbort: ends the operation silently.
@@ -442,6 +444,74 @@ void TClientDataSet::AppendRecords(std::span<const std::vector<TVarRec>> records
     }
     FState = dsBrowse;
     FModified = false;
+    Resync(0);
+}
+
+void TClientDataSet::AppendTextRecords(std::span<const std::string_view> values) {
+    const auto fieldCount = static_cast<std::size_t>(FFields.Count());
+    if (values.empty()) return;
+    if (fieldCount == 0 || values.size() % fieldCount != 0)
+        throw EDatabaseError(u"Argument out of range");
+    const std::size_t recordCount = values.size() / fieldCount;
+
+    // The texts go straight to the engine when nothing but storing them can happen: no hook,
+    // and every field a data field that the engine's order and the texts' order agree on,
+    // either a string field or a field that an empty text leaves null (and whose texts all
+    // are empty).
+    bool direct = !(BeforeInsert || BeforeScroll || OnNewRecord || AfterInsert || BeforePost ||
+                    AfterPost || OnDataEvent);
+    std::vector<bool> isText(fieldCount);
+    for (std::size_t f = 0; direct && f < fieldCount; ++f) {
+        const TField* field = FFields[static_cast<int>(f)];
+        const std::type_info& type = typeid(*field);
+        isText[f] = type == typeid(TStringField);
+        const bool emptyIsNull = type == typeid(TIntegerField) || type == typeid(TDateTimeField) ||
+                                 type == typeid(TTimeField);
+        direct = (isText[f] || emptyIsNull) && field->FieldKind() == fkData && !field->ReadOnly() &&
+                 field->FieldNo() == static_cast<int>(f) + 1;
+    }
+    for (std::size_t i = 0; direct && i < values.size(); ++i) {
+        direct = isText[i % fieldCount] || values[i].empty();
+    }
+    if (!direct) {
+        std::vector<std::vector<TVarRec>> records(recordCount, std::vector<TVarRec>(fieldCount));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            TVarRec& value = records[i / fieldCount][i % fieldCount];
+            value.VType = vtAnsiString;
+            value.VAnsi = std::string(values[i]);
+        }
+        AppendRecords(records);
+        return;
+    }
+
+    // What AppendRecords does with the texts as narrow strings, without a record buffer: the
+    // field's SetAsAnsiString part here (up to the first NUL, cut to the field's size without
+    // splitting a double-byte character), the rest in the cursor's addValues.
+    startNewRecord();
+    std::vector<RowValue> row(fieldCount);
+    std::size_t appended = 0;
+    try {
+        for (std::size_t r = 0; r < recordCount; ++r) {
+            for (std::size_t f = 0; f < fieldCount; ++f) {
+                if (!isText[f]) {
+                    row[f] = RowValue{indNull, 0, nullptr};
+                    continue;
+                }
+                std::string_view text = values[r * fieldCount + f];
+                text = text.substr(0, strnlen(text.data(), text.size()));
+                const auto size = static_cast<std::size_t>(FFields[static_cast<int>(f)]->Size());
+                if (text.size() > size) text = text.substr(0, ansiCutLength(text, size));
+                row[f] = RowValue{indValue, static_cast<std::int32_t>(text.size()),
+                                  reinterpret_cast<const unsigned char*>(text.data())};
+            }
+            cursorToLast();
+            check(FDSCursor->addValues(row.data()));
+            ++appended;
+        }
+    } catch (...) {
+        if (appended > 0) Resync(0);
+        throw;
+    }
     Resync(0);
 }
 

@@ -67,6 +67,8 @@ class DSBASE : public IDSBase, public std::enable_shared_from_this<DSBASE> {
     // hint, else after the last record). When changes are logged the record's status becomes
     // recInserted and an insert is logged; otherwise the slot's status byte is left as it is.
     [[nodiscard]] DBResult storeInsert(const unsigned char* buffer, std::uint32_t* recordNumber);
+    // The same for values (values[f] for field f) as storeLoadedRow takes them.
+    [[nodiscard]] DBResult storeInsertValues(const RowValue* values, std::uint32_t* recordNumber);
     // For loading a datapacket: stores buffer at slot next with the given status, without
     // logging and whatever the logging setting. A record whose status is not live (any of
     // recSuperseded, recDeleted, recReleased) keeps its slot but joins no index.

@@ -195,6 +195,15 @@ DBResult DSBASE::storeInsert(const unsigned char* buffer, std::uint32_t* recordN
     return insertSlot(buffer, nullptr, FLogChanges, nullptr, recordNumber);
 }
 
+DBResult DSBASE::storeInsertValues(const RowValue* values, std::uint32_t* recordNumber) {
+    ++FGeneration;
+    std::lock_guard guard(FLock);
+    if (!FDefined) return errNotApplicable;
+    DBResult rc = checkPermission(ChangeKind::Insert);
+    if (rc != DBIERR_NONE) return rc;
+    return insertSlot(nullptr, values, FLogChanges, nullptr, recordNumber);
+}
+
 DBResult DSBASE::storeInsertWithStatus(const unsigned char* buffer, std::uint8_t status,
                                        std::uint32_t* recordNumber) {
     ++FGeneration;

@@ -439,16 +439,18 @@ DBResult DSCursor::clearRecordBuffer(unsigned char* buffer) {
 DBResult DSCursor::addRecord(const unsigned char* buffer) {
     if (!FTable) return errNotApplicable;
     if (buffer == nullptr) return errInvalidParameter;
-    if (FIndex->isChangeIndex) return errReadOnlyIndex;
-    if (FTable->holdsDelta()) return errNotApplicable;
-    std::lock_guard guard(FTable->lock());
-    // Where the cursor stands decides where the record goes; changes made through other
-    // cursors are taken in first.
-    syncWithIndex();
-    std::fill(FScratch.begin(), FScratch.end(), 0);
-    FIndex->insertHint = 0;
+    return addNew(buffer, nullptr);
+}
 
-    const int autoInc = FTable->autoIncField();
+DBResult DSCursor::addValues(const RowValue* values) {
+    if (!FTable) return errNotApplicable;
+    if (values == nullptr) return errInvalidParameter;
+    return addNew(nullptr, values);
+}
+
+// A record buffer's values as addRecord stores them, in FScratch.
+DBResult DSCursor::valuesFromBuffer(const unsigned char* buffer, int autoInc) {
+    std::fill(FScratch.begin(), FScratch.end(), 0);
     for (std::size_t i = 0; i < FFields.size(); ++i) {
         const DSFLDDesc& f = FFields[i];
         const std::uint8_t ind = buffer[f.iNullOffsInRec];
@@ -465,13 +467,60 @@ DBResult DSCursor::addRecord(const unsigned char* buffer) {
             std::memcpy(FScratch.data() + f.iFldOffsInRec, value, f.iFldLen);
         }
     }
+    return DBIERR_NONE;
+}
+
+// Given values as addRecord would store them had they been written into a record buffer with
+// writeField, in FRowValues (table field order): a text ends at its first zero byte, within its
+// width, without the trailing blanks the table drops.
+DBResult DSCursor::valuesFromRow(const RowValue* values, int autoInc) {
+    FRowValues.assign(FTable->fields().size(), RowValue{indValue, 0, nullptr});
+    for (std::size_t i = 0; i < FFields.size(); ++i) {
+        const DSFLDDesc& f = FFields[i];
+        RowValue value = values[i];
+        if (value.indicator != indValue) value.indicator = indNull;
+        if (f.iFldType == fldZSTRING && value.indicator == indValue) {
+            const std::size_t room = f.iFldLen > 0 ? static_cast<std::size_t>(f.iFldLen) - 1 : 0;
+            std::size_t n = value.data == nullptr || value.length <= 0
+                                ? 0
+                                : strnlen(reinterpret_cast<const char*>(value.data),
+                                          std::min(room, static_cast<std::size_t>(value.length)));
+            if (!FTable->keepsTrailingSpaces())
+                while (n > 0 && value.data[n - 1] == ' ') --n;
+            value.length = static_cast<std::int32_t>(n);
+        }
+        if ((f.iFldAttr & fldAttrRequired) &&
+            (value.indicator != indValue || (f.iFldType == fldZSTRING && value.length == 0)))
+            return errValueRequired;
+        if (static_cast<int>(FFieldMap[i]) - 1 == autoInc) {
+            FAutoIncValue = FTable->nextAutoIncValue();
+            value = RowValue{indValue, 4, reinterpret_cast<const unsigned char*>(&FAutoIncValue)};
+        }
+        FRowValues[FFieldMap[i] - 1] = value;
+    }
+    return DBIERR_NONE;
+}
+
+DBResult DSCursor::addNew(const unsigned char* buffer, const RowValue* values) {
+    if (FIndex->isChangeIndex) return errReadOnlyIndex;
+    if (FTable->holdsDelta()) return errNotApplicable;
+    std::lock_guard guard(FTable->lock());
+    // Where the cursor stands decides where the record goes; changes made through other
+    // cursors are taken in first.
+    syncWithIndex();
+    FIndex->insertHint = 0;
+
+    const int autoInc = FTable->autoIncField();
+    DBResult rc = buffer ? valuesFromBuffer(buffer, autoInc) : valuesFromRow(values, autoInc);
+    if (rc != DBIERR_NONE) return rc;
 
     // On a record, the new one goes in its place and it moves one down. The position is taken
     // after syncWithIndex: the last noted position can be stale once the current record was
     // found elsewhere, and would put the record in front of another one.
     if (FStatus == DBIERR_NONE && FPos != 0) FIndex->insertHint = FPos;
     std::uint32_t record = 0;
-    DBResult rc = FTable->storeInsert(FScratch.data(), &record);
+    rc = buffer ? FTable->storeInsert(FScratch.data(), &record)
+                : FTable->storeInsertValues(FRowValues.data(), &record);
     FIndex->insertHint = 0;
     if (rc != DBIERR_NONE) return rc;
 

@@ -47,6 +47,7 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult removeRecord() override;
     [[nodiscard]] DBResult updateRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult addRecord(const unsigned char* buffer) override;
+    [[nodiscard]] DBResult addValues(const RowValue* values) override;
     [[nodiscard]] DBResult popLastChange(bool follow) override;
     [[nodiscard]] DBResult registerChangeCallback(void* clientData,
                                                   DSChangeCallback callback) override;
@@ -67,6 +68,10 @@ class DSCursor : public IDSCursor {
     // The cursor's descriptor of field fieldNumber (1-based), null when there is none.
     const DSFLDDesc* field(std::uint32_t fieldNumber) const;
     [[nodiscard]] DBResult moveToCrack(DBResult status);
+    // addRecord and addValues: the new record from a record buffer or from values.
+    [[nodiscard]] DBResult addNew(const unsigned char* buffer, const RowValue* values);
+    [[nodiscard]] DBResult valuesFromBuffer(const unsigned char* buffer, int autoInc);
+    [[nodiscard]] DBResult valuesFromRow(const RowValue* values, int autoInc);
 
     std::shared_ptr<DSBASE> FTable;
     std::shared_ptr<DSIDX> FIndex;
@@ -74,6 +79,8 @@ class DSCursor : public IDSCursor {
     std::vector<DSFLDDesc> FFields;        // the cursor's copies, offsets for its own layout
     std::uint32_t FRecordLength = 0;
     std::vector<unsigned char> FScratch;
+    std::vector<RowValue> FRowValues;  // addValues: the values in table field order
+    std::uint32_t FAutoIncValue = 0;   // addValues: the auto-increment value it stores
 
     std::uint32_t FPos = 0;  // p
     DBResult FStatus = 0;    // s

@@ -28,13 +28,18 @@ std::u16string addressKey(std::u16string_view address) {
     return key;
 }
 
-std::size_t DuplicateAddressIndex::find(std::u16string_view key, std::uint64_t hash) const {
+std::u16string_view DuplicateAddressIndex::key(std::uint32_t index) const {
+    const std::uint32_t start = index == 0 ? 0 : FKeyEnds[index - 1];
+    return std::u16string_view(FKeys).substr(start, FKeyEnds[index] - start);
+}
+
+std::size_t DuplicateAddressIndex::find(std::u16string_view wanted, std::uint64_t hash) const {
     const std::size_t mask = FSlots.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& slot = FSlots[i];
-        if (slot.length == 0) return i;
-        if (slot.hash == hash && std::u16string_view(FKeys).substr(slot.offset, slot.length) == key)
-            return i;
+        if (slot.key == 0) return i;
+        if (slot.tag == tag && key(slot.key - 1) == wanted) return i;
     }
 }
 
@@ -42,19 +47,20 @@ void DuplicateAddressIndex::grow(std::size_t slots) {
     std::size_t size = 16;
     while (size < slots) size *= 2;
     if (size <= FSlots.size()) return;
-    std::vector<Slot> old(size);
-    old.swap(FSlots);
-    const std::size_t mask = FSlots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.length == 0) continue;
-        std::size_t i = slot.hash & mask;
-        while (FSlots[i].length != 0) i = (i + 1) & mask;
-        FSlots[i] = slot;
+    FSlots.assign(size, Slot{});
+    const std::size_t mask = size - 1;
+    for (std::uint32_t k = 0; k < FKeyHashes.size(); ++k) {
+        const std::uint64_t hash = FKeyHashes[k];
+        std::size_t i = hash & mask;
+        while (FSlots[i].key != 0) i = (i + 1) & mask;
+        FSlots[i] = Slot{static_cast<std::uint32_t>(hash >> 32), k + 1};
     }
 }
 
 void DuplicateAddressIndex::reserve(std::size_t count) {
     grow(count * 2);
+    FKeyHashes.reserve(count);
+    FKeyEnds.reserve(count);
 }
 
 bool DuplicateAddressIndex::insert(std::u16string_view address) {
@@ -66,21 +72,31 @@ bool DuplicateAddressIndex::insert(std::u16string_view address) {
         ++FCount;
         return true;
     }
-    if ((FCount + 1) * 2 > FSlots.size()) grow((FCount + 1) * 2);
-    const std::uint64_t hash = std::hash<std::u16string_view>{}(FScratch);
+    if ((FKeyHashes.size() + 1) * 2 > FSlots.size()) grow((FKeyHashes.size() + 1) * 2);
+    const std::uint64_t hash =
+        FScratch == FPrefetched ? FPrefetchedHash : std::hash<std::u16string_view>{}(FScratch);
     Slot& slot = FSlots[find(FScratch, hash)];
-    if (slot.length != 0) return false;
-    slot = Slot{hash, FKeys.size(), FScratch.size()};
+    if (slot.key != 0) return false;
+    slot = Slot{static_cast<std::uint32_t>(hash >> 32),
+                static_cast<std::uint32_t>(FKeyHashes.size() + 1)};
     FKeys += FScratch;
+    FKeyEnds.push_back(static_cast<std::uint32_t>(FKeys.size()));
+    FKeyHashes.push_back(hash);
     ++FCount;
     return true;
+}
+
+void DuplicateAddressIndex::prefetch(std::u16string_view address) {
+    assignAddressKey(FPrefetched, address);
+    FPrefetchedHash = std::hash<std::u16string_view>{}(FPrefetched);
+    if (!FSlots.empty()) __builtin_prefetch(&FSlots[FPrefetchedHash & (FSlots.size() - 1)]);
 }
 
 bool DuplicateAddressIndex::contains(std::u16string_view address) const {
     const std::u16string key = addressKey(address);
     if (key.empty()) return FHasEmptyKey;
     if (FSlots.empty()) return false;
-    return FSlots[find(key, std::hash<std::u16string_view>{}(key))].length != 0;
+    return FSlots[find(key, std::hash<std::u16string_view>{}(key))].key != 0;
 }
 
 void DuplicateAddressIndex::addTable(TClientDataSet& table) {

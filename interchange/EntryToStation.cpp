@@ -22,8 +22,17 @@ std::size_t fieldIndex(std::u16string_view field) {
     return static_cast<std::size_t>(stationFieldIndex(field));
 }
 
-std::size_t fieldSize(std::u16string_view field) {
-    return static_cast<std::size_t>(stationSchema()[fieldIndex(field)].size);
+// The position of a schema field and the bytes a text field holds, found when compiling: the
+// rules below set a dozen values an entry.
+consteval std::size_t at(std::u16string_view field) {
+    for (std::size_t i = 0; i < kStationSchema.size(); ++i) {
+        if (kStationSchema[i].name == field) return i;
+    }
+    throw "not a field of the station table";
+}
+
+consteval std::size_t fieldSize(std::u16string_view field) {
+    return static_cast<std::size_t>(kStationSchema[at(field)].size);
 }
 
 bool isAscii(std::u16string_view text) {
@@ -77,6 +86,11 @@ void assignSingleLine(std::u16string& out, std::u16string_view text) {
     std::size_t first = 0, last = text.size();
     while (first < last && text[first] <= u' ') ++first;
     while (last > first && text[last - 1] <= u' ') --last;
+    const std::u16string_view trimmed = text.substr(first, last - first);
+    if (!hasControlCharacter(trimmed)) {  // the usual case: the trimmed text as it is
+        out.assign(trimmed);
+        return;
+    }
     out.clear();
     for (std::size_t i = first; i < last; ++i) {
         if (text[i] >= 0x20) {
@@ -171,28 +185,28 @@ void entryToStation(const StationEntry& entry, EntryConversion& result) {
     // thousands of them; then what a list adds. Each is assigned into the value already there,
     // so that converting entry after entry into the same values reuses their storage.
     StationValues& v = result.values;
-    std::u16string& name = stationValue(v, StationFieldName::Name);
+    std::u16string& name = v[at(StationFieldName::Name)];
     assignSingleLine(name, entry.name);
     if (name.empty()) assignSingleLine(name, addressHost(address));
     result.nameCut = !fitsField(name, fieldSize(StationFieldName::Name));
 
-    assignCountry(stationValue(v, StationFieldName::Country), entry);
-    stationValue(v, StationFieldName::Category) = kUserDefinedCategory;
-    assignSingleLine(stationValue(v, StationFieldName::BitRate), entry.bitRate);
-    assignSingleLine(stationValue(v, StationFieldName::Language), entry.language);
-    stationValue(v, StationFieldName::Address) = address;
-    stationValue(v, StationFieldName::VideoType) =
+    assignCountry(v[at(StationFieldName::Country)], entry);
+    v[at(StationFieldName::Category)] = kUserDefinedCategory;
+    assignSingleLine(v[at(StationFieldName::BitRate)], entry.bitRate);
+    assignSingleLine(v[at(StationFieldName::Language)], entry.language);
+    v[at(StationFieldName::Address)] = address;
+    v[at(StationFieldName::VideoType)] =
         entry.television ? std::u16string_view(kTvStationCaption) : std::u16string_view();
-    stationValue(v, StationFieldName::StationType) =
+    v[at(StationFieldName::StationType)] =
         entry.television ? kTvStationCaption : kRadioStationCaption;
 
-    std::u16string& homepage = stationValue(v, StationFieldName::WebSite);
+    std::u16string& homepage = v[at(StationFieldName::WebSite)];
     assignSingleLine(homepage, entry.homepage);
     if (!fitsField(homepage, fieldSize(StationFieldName::WebSite))) {
         result.homepageDropped = true;
         homepage.clear();
     }
-    assignGroup(stationValue(v, StationFieldName::Group), entry);
+    assignGroup(v[at(StationFieldName::Group)], entry);
 }
 
 EntryConversion entryToStation(const StationEntry& entry) {
@@ -204,7 +218,7 @@ EntryConversion entryToStation(const StationEntry& entry) {
 bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses,
                     ImportReport& report) {
     if (converted.skip == SkipReason::None &&
-        !addresses.insert(stationValue(converted.values, StationFieldName::Address))) {
+        !addresses.insert(converted.values[at(StationFieldName::Address)])) {
         converted.skip = SkipReason::Duplicate;
     }
     switch (converted.skip) {
@@ -226,7 +240,7 @@ bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses
     ++report.imported;
     if (converted.nameCut) {
         ++report.namesCut;
-        report.cutNames.push_back(stationValue(converted.values, StationFieldName::Name));
+        report.cutNames.push_back(converted.values[at(StationFieldName::Name)]);
     }
     if (converted.homepageDropped) ++report.homepagesDropped;
     return true;

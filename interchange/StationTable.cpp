@@ -1,9 +1,13 @@
 #include "interchange/StationTable.h"
 
 #include <array>
+#include <exception>
+#include <thread>
 
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
+#include "interchange/StationHandover.h"
+#include "platform/CodePage.h"
 
 std::vector<TVarRec> stationRecord(const StationValues& station) {
     std::vector<TVarRec> record;
@@ -13,28 +17,55 @@ std::vector<TVarRec> stationRecord(const StationValues& station) {
 }
 
 namespace {
-// Records as AppendRecords takes them, made once and refilled station by station (the strings
-// keep their storage, so a long list appends without a copy made per value), and handed to the
-// table a chunk at a time.
+// Stations as AppendTextRecords takes them: each value converted to the code page once, into
+// one buffer that keeps its storage from chunk to chunk, and handed to the table a chunk at a
+// time.
 class StationRecordChunk {
   public:
     explicit StationRecordChunk(TClientDataSet& table) : FTable(table) {}
     void add(const StationValues& station) {
-        if (FUsed == FRecords.size()) FRecords.emplace_back(kStationFieldCount);
-        std::vector<TVarRec>& record = FRecords[FUsed++];
-        for (std::size_t i = 0; i < kStationFieldCount; ++i) record[i].VUnicode = station[i];
+        for (std::size_t f = 0; f < kStationFieldCount; ++f) {
+            // Most values are the same from one station to the next (the fixed texts of a typed
+            // station, the empty fields): each is converted when it changes.
+            if (station[f] != FLast[f]) {
+                FLast[f] = station[f];
+                unicodeToAnsi(station[f], FLastConverted[f]);
+            }
+            FTexts += FLastConverted[f];
+            FEnds.push_back(FTexts.size());
+        }
+        ++FUsed;
     }
     bool full() const { return FUsed >= kImportProgressStep; }
     void flush() {
         if (FUsed == 0) return;
-        const std::size_t used = FUsed;
-        FUsed = 0;
-        FTable.AppendRecords(std::span(FRecords).first(used));
+        FValues.clear();
+        std::size_t start = 0;
+        for (const std::size_t end : FEnds) {
+            FValues.emplace_back(FTexts.data() + start, end - start);
+            start = end;
+        }
+        const auto restart = [this] {
+            FUsed = 0;
+            FTexts.clear();
+            FEnds.clear();
+        };
+        try {
+            FTable.AppendTextRecords(FValues);
+        } catch (...) {
+            restart();
+            throw;
+        }
+        restart();
     }
 
   private:
     TClientDataSet& FTable;
-    std::vector<std::vector<TVarRec>> FRecords;
+    std::string FTexts;              // the values, one after the other
+    std::vector<std::size_t> FEnds;  // where each value ends in FTexts
+    std::vector<std::string_view> FValues;
+    StationValues FLast;  // the values last converted, field by field
+    std::array<std::string, kStationFieldCount> FLastConverted;
     std::size_t FUsed = 0;
 };
 
@@ -65,6 +96,7 @@ class TableImport final : public PlaylistEntrySink {
 
     void take(const StationEntry& entry) override {
         ++FReport.entries;
+        FAddresses.prefetch(entry.address);
         entryToStation(entry, FConverted);
         if (takeConversion(FConverted, FAddresses, FReport)) FChunk.add(FConverted.values);
         if (FReport.entries % kImportProgressStep == 0) {
@@ -94,26 +126,95 @@ ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEn
     return import.finish();
 }
 
+namespace {
+
+// The reading thread's side of a file import: each entry read is converted and tested for a
+// duplicate, and the stations taken go to the table thread in batches of the progress step.
+class ReadingSide final : public PlaylistEntrySink {
+  public:
+    ReadingSide(StationHandover& handover, DuplicateAddressIndex& addresses)
+        : FHandover(handover), FAddresses(addresses), FBatch(&handover.emptyBatch()) {}
+
+    void take(const StationEntry& entry) override {
+        ++FReport.entries;
+        FAddresses.prefetch(entry.address);
+        entryToStation(entry, FConverted);
+        if (takeConversion(FConverted, FAddresses, FReport)) {
+            // The batch's station takes the values and gives its storage for the next entry.
+            // Both hold empty texts in the fields the rules do not set.
+            FBatch->stations[FBatch->count++].swap(FConverted.values);
+        }
+        if (FReport.entries % kImportProgressStep == 0) handOver();
+    }
+    ImportReport finish() {
+        handOver();
+        FHandover.finish();
+        return std::move(FReport);
+    }
+
+  private:
+    void handOver() {
+        FBatch->entriesDone = FReport.entries;
+        FHandover.handOver(*FBatch);
+        FBatch = &FHandover.emptyBatch();
+    }
+
+    StationHandover& FHandover;
+    DuplicateAddressIndex& FAddresses;
+    StationBatch* FBatch;
+    EntryConversion FConverted;
+    ImportReport FReport;
+};
+
+}  // namespace
+
 PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
                                       std::optional<PlaylistFormat> format,
                                       DuplicateAddressIndex& addresses,
                                       const ImportProgress& progress) {
+    // Two threads: one reads the file and converts its entries, this one appends the stations
+    // to the table as they come (the table is this thread's alone, and so is `progress`).
     PlaylistImport result;
     const std::int32_t savePoint = table.SavePoint();
     const std::int32_t current = table.RecNo();
-    TableImport import(table, addresses, progress);
-    try {
-        result.file = readPlaylistFile(path, format, &result.reading, import);
-        if (result.ok()) {
-            result.report = import.finish();
-            return result;
+    StationHandover handover(kImportProgressStep);
+    std::exception_ptr readingFailure;
+    std::thread reading([&] {
+        try {
+            ReadingSide side(handover, addresses);
+            result.file = readPlaylistFile(path, format, &result.reading, side);
+            if (result.ok()) result.report = side.finish();
+        } catch (const ImportStopped&) {
+        } catch (...) {
+            readingFailure = std::current_exception();
         }
-        import.finish();
+        handover.finish();
+    });
+    try {
+        StationRecordChunk chunk(table);
+        std::size_t reported = 0;
+        while (StationBatch* batch = handover.nextFull()) {
+            for (std::size_t i = 0; i < batch->count; ++i) chunk.add(batch->stations[i]);
+            chunk.flush();  // the table is whole again before the window's events run
+            const std::size_t done = batch->entriesDone;
+            handover.giveBack(*batch);
+            if (progress && done > reported && done % kImportProgressStep == 0) {
+                reported = done;
+                progress(done);
+            }
+        }
     } catch (...) {
+        handover.stop();
+        reading.join();
         undoImport(table, savePoint, current);
         throw;
     }
-    undoImport(table, savePoint, current);
+    reading.join();
+    if (readingFailure || !result.ok()) {
+        undoImport(table, savePoint, current);
+        result.report = ImportReport{};
+        if (readingFailure) std::rethrow_exception(readingFailure);
+    }
     return result;
 }
 

@@ -191,11 +191,20 @@ std::size_t ansiCutLength(std::string_view bytes, std::size_t maxBytes) {
 }
 
 std::string unicodeToAnsi(std::u16string_view text) {
+    std::string out;
+    unicodeToAnsi(text, out);
+    return out;
+}
+
+void unicodeToAnsi(std::u16string_view text, std::string& out) {
     // ASCII is the same in both forms; most addresses, countries and bit rates are nothing else,
     // so they skip the converter.
-    if (isAsciiText(text)) return std::string(text.begin(), text.end());
+    if (isAsciiText(text)) {
+        out.assign(text.begin(), text.end());
+        return;
+    }
     if (const AnsiTables* tables = ansiTables()) {
-        std::string out;
+        out.clear();
         out.reserve(text.size() * 2);
         for (std::size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
@@ -210,14 +219,17 @@ std::string unicodeToAnsi(std::u16string_view text) {
             if (bytes > 0xFF) out.push_back(static_cast<char>(bytes >> 8));
             out.push_back(static_cast<char>(bytes & 0xFF));
         }
-        return out;
+        return;
     }
     IconvDescriptor& cd = toAnsi();
-    if (!cd.valid()) return asciiOnlyToAnsi(text);
+    if (!cd.valid()) {
+        out = asciiOnlyToAnsi(text);
+        return;
+    }
     iconv(cd.handle(), nullptr, nullptr, nullptr, nullptr);
 
     // Every code unit gives at most two bytes; the buffer still grows if that ever fails.
-    std::string out(text.size() * 2 + 4, '\0');
+    out.assign(text.size() * 2 + 4, '\0');
     std::size_t used = 0;
     char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
     std::size_t inLeft = text.size() * sizeof(char16_t);
@@ -249,7 +261,6 @@ std::string unicodeToAnsi(std::u16string_view text) {
         iconv(cd.handle(), nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(used);
-    return out;
 }
 
 std::u16string ansiToUnicode(std::string_view bytes) {

@@ -17,6 +17,8 @@ unsigned defaultAnsiCodePage();
 // UTF-16 to code page 936. A character the code page lacks (and an unpaired surrogate) becomes
 // one "?"; the characters around it convert normally. A NUL code unit becomes a NUL byte.
 std::string unicodeToAnsi(std::u16string_view text);
+// The same into `out`, its storage reused.
+void unicodeToAnsi(std::u16string_view text, std::string& out);
 
 // Code page 936 to UTF-16. A malformed or unassigned byte sequence becomes U+FFFD: a lead byte
 // followed by a byte that cannot trail (or by nothing) is one U+FFFD and the following byte is
