@@ -276,5 +276,6 @@ class TClientDataSet : public TComponent {
     std::vector<std::vector<unsigned char>> FBuffers;     // one per displayed record plus one
     std::vector<std::vector<unsigned char>> FKeyBuffers;  // six, FRecordSize + 8 bytes each
     std::vector<unsigned char> FIOBuffer;                 // shared by all fields
+    std::vector<RowValue> FRowScratch;                    // AppendTextRecords' rows
     std::vector<unsigned char> FConvertBuffer;            // exchange form <-> record form
 };

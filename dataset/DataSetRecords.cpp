@@ -460,7 +460,7 @@ void TClientDataSet::AppendTextRecords(std::span<const std::string_view> values)
     // are empty).
     bool direct = !(BeforeInsert || BeforeScroll || OnNewRecord || AfterInsert || BeforePost ||
                     AfterPost || OnDataEvent);
-    std::vector<bool> isText(fieldCount);
+    std::vector<char> isText(fieldCount);
     for (std::size_t f = 0; direct && f < fieldCount; ++f) {
         const TField* field = FFields[static_cast<int>(f)];
         const std::type_info& type = typeid(*field);
@@ -470,8 +470,10 @@ void TClientDataSet::AppendTextRecords(std::span<const std::string_view> values)
         direct = (isText[f] || emptyIsNull) && field->FieldKind() == fkData && !field->ReadOnly() &&
                  field->FieldNo() == static_cast<int>(f) + 1;
     }
-    for (std::size_t i = 0; direct && i < values.size(); ++i) {
-        direct = isText[i % fieldCount] || values[i].empty();
+    for (std::size_t f = 0; direct && f < fieldCount; ++f) {
+        if (isText[f]) continue;
+        for (std::size_t i = f; direct && i < values.size(); i += fieldCount)
+            direct = values[i].empty();
     }
     if (!direct) {
         std::vector<std::vector<TVarRec>> records(recordCount, std::vector<TVarRec>(fieldCount));
@@ -488,31 +490,32 @@ void TClientDataSet::AppendTextRecords(std::span<const std::string_view> values)
     // field's SetAsAnsiString part here (up to the first NUL, cut to the field's size without
     // splitting a double-byte character), the rest in the cursor's addValues.
     startNewRecord();
-    std::vector<RowValue> row(fieldCount);
-    std::size_t appended = 0;
-    try {
-        for (std::size_t r = 0; r < recordCount; ++r) {
-            for (std::size_t f = 0; f < fieldCount; ++f) {
-                if (!isText[f]) {
-                    row[f] = RowValue{indNull, 0, nullptr};
-                    continue;
-                }
-                std::string_view text = values[r * fieldCount + f];
-                text = text.substr(0, strnlen(text.data(), text.size()));
-                const auto size = static_cast<std::size_t>(FFields[static_cast<int>(f)]->Size());
-                if (text.size() > size) text = text.substr(0, ansiCutLength(text, size));
-                row[f] = RowValue{indValue, static_cast<std::int32_t>(text.size()),
-                                  reinterpret_cast<const unsigned char*>(text.data())};
+    std::vector<std::size_t> sizes(fieldCount);
+    for (std::size_t f = 0; f < fieldCount; ++f)
+        sizes[f] = static_cast<std::size_t>(FFields[static_cast<int>(f)]->Size());
+    std::vector<RowValue>& rows = FRowScratch;
+    rows.resize(values.size());
+    for (std::size_t r = 0; r < recordCount; ++r) {
+        const std::string_view* text = values.data() + r * fieldCount;
+        RowValue* row = rows.data() + r * fieldCount;
+        for (std::size_t f = 0; f < fieldCount; ++f) {
+            if (!isText[f]) {
+                row[f] = RowValue{indNull, 0, nullptr};
+                continue;
             }
-            cursorToLast();
-            check(FDSCursor->addValues(row.data()));
-            ++appended;
+            std::size_t n = text[f].size();
+            const void* nul = n == 0 ? nullptr : std::memchr(text[f].data(), 0, n);
+            if (nul) n = static_cast<std::size_t>(static_cast<const char*>(nul) - text[f].data());
+            if (n > sizes[f]) n = ansiCutLength(text[f].substr(0, n), sizes[f]);
+            row[f] = RowValue{indValue, static_cast<std::int32_t>(n),
+                              reinterpret_cast<const unsigned char*>(text[f].data())};
         }
-    } catch (...) {
-        if (appended > 0) Resync(0);
-        throw;
     }
+    const DBResult rc =
+        FDSCursor->appendValues(rows.data(), static_cast<std::uint32_t>(recordCount));
+    // Those appended before an error stay, as with AppendRecords.
     Resync(0);
+    check(rc);
 }
 
 void TClientDataSet::InsertRecord(const std::vector<TVarRec>& values) {

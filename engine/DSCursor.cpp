@@ -448,6 +448,28 @@ DBResult DSCursor::addValues(const RowValue* values) {
     return addNew(nullptr, values);
 }
 
+DBResult DSCursor::appendValues(const RowValue* values, std::uint32_t rows) {
+    if (!FTable) return errNotApplicable;
+    if (values == nullptr && rows != 0) return errInvalidParameter;
+    if (FIndex->isChangeIndex) return errReadOnlyIndex;
+    if (FTable->holdsDelta()) return errNotApplicable;
+    std::lock_guard guard(FTable->lock());
+    const int autoInc = FTable->autoIncField();
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        // As addValues after moveAfterLast: no insertion hint, so each row goes after the last.
+        FIndex->insertHint = 0;
+        DBResult rc = valuesFromRow(values + static_cast<std::size_t>(r) * FFields.size(), autoInc);
+        std::uint32_t record = 0;
+        if (rc == DBIERR_NONE) rc = FTable->storeInsertValues(FRowValues.data(), &record);
+        if (rc != DBIERR_NONE) return rc;
+        FCurrentRecord = record;
+        ++FChangeCounter;
+        FStatus = DBIERR_NONE;
+        if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
+    }
+    return DBIERR_NONE;
+}
+
 // A record buffer's values as addRecord stores them, in FScratch.
 DBResult DSCursor::valuesFromBuffer(const unsigned char* buffer, int autoInc) {
     std::fill(FScratch.begin(), FScratch.end(), 0);
@@ -474,7 +496,10 @@ DBResult DSCursor::valuesFromBuffer(const unsigned char* buffer, int autoInc) {
 // writeField, in FRowValues (table field order): a text ends at its first zero byte, within its
 // width, without the trailing blanks the table drops.
 DBResult DSCursor::valuesFromRow(const RowValue* values, int autoInc) {
-    FRowValues.assign(FTable->fields().size(), RowValue{indValue, 0, nullptr});
+    // A table field the cursor lacks stays an empty value, as in addRecord's zeroed buffer;
+    // when the cursor has them all, each row overwrites every value.
+    if (FRowValues.size() != FTable->fields().size() || FFields.size() != FRowValues.size())
+        FRowValues.assign(FTable->fields().size(), RowValue{indValue, 0, nullptr});
     for (std::size_t i = 0; i < FFields.size(); ++i) {
         const DSFLDDesc& f = FFields[i];
         RowValue value = values[i];

@@ -48,6 +48,7 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult updateRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult addRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult addValues(const RowValue* values) override;
+    [[nodiscard]] DBResult appendValues(const RowValue* values, std::uint32_t rows) override;
     [[nodiscard]] DBResult popLastChange(bool follow) override;
     [[nodiscard]] DBResult registerChangeCallback(void* clientData,
                                                   DSChangeCallback callback) override;

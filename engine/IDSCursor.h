@@ -108,6 +108,11 @@ class IDSCursor {
     // dropped unless the table keeps them). Any other field's value must be in its storage
     // form.
     [[nodiscard]] virtual DBResult addValues(const RowValue* values) = 0;
+    // addValues after moveAfterLast for each of `rows` rows in turn (values holds them one
+    // after the other, a value per field of the cursor each): the rows go after the last
+    // record, in order, and the cursor stands on the last one added. On an error the rows
+    // before the failing one stay added.
+    [[nodiscard]] virtual DBResult appendValues(const RowValue* values, std::uint32_t rows) = 0;
     // Undoes the table's newest change; with follow, the record the undo makes current
     // becomes the cursor's current record.
     [[nodiscard]] virtual DBResult popLastChange(bool follow) = 0;

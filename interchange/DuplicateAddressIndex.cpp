@@ -5,21 +5,33 @@
 #include "stations/StationInput.h"
 #include "stations/StationSchema.h"
 
-void assignAddressKey(std::u16string& key, std::u16string_view address) {
+namespace {
+
+std::u16string_view trimmedAddress(std::u16string_view address) {
     std::size_t first = 0;
     std::size_t last = address.size();
     while (first < last && address[first] <= u' ') ++first;
     while (last > first && address[last - 1] <= u' ') --last;
-    key.assign(address.substr(first, last - first));
-    const std::size_t scheme = key.find(u"://");
-    std::size_t hostEnd = key.size();
-    if (scheme != std::u16string::npos) {
-        hostEnd = key.find_first_of(u"/?#", scheme + 3);
-        if (hostEnd == std::u16string::npos) hostEnd = key.size();
+    return address.substr(first, last - first);
+}
+
+}  // namespace
+
+void assignAddressKey(std::u16string& key, std::u16string_view address) {
+    const std::u16string_view trimmed = trimmedAddress(address);
+    const std::size_t n = trimmed.size();
+    std::size_t hostEnd = n;
+    if (const std::size_t scheme = trimmed.find(u"://"); scheme != std::u16string_view::npos) {
+        hostEnd = scheme + 3;
+        while (hostEnd < n && trimmed[hostEnd] != u'/' && trimmed[hostEnd] != u'?' &&
+               trimmed[hostEnd] != u'#')
+            ++hostEnd;
     }
+    const std::size_t keep = n > 0 && trimmed[n - 1] == u'/' ? n - 1 : n;
+    key.resize(keep);
     // Scheme and host are ASCII in practice; other letters keep their case.
-    for (std::size_t i = 0; i < hostEnd; ++i) key[i] = asciiLower(key[i]);
-    if (key.ends_with(u'/')) key.pop_back();
+    for (std::size_t i = 0; i < keep; ++i)
+        key[i] = i < hostEnd ? asciiLower(trimmed[i]) : trimmed[i];
 }
 
 std::u16string addressKey(std::u16string_view address) {
@@ -65,21 +77,23 @@ void DuplicateAddressIndex::reserve(std::size_t count) {
 
 bool DuplicateAddressIndex::insert(std::u16string_view address) {
     assignAddressKey(FScratch, address);
+    return insertKey(FScratch, std::hash<std::u16string_view>{}(FScratch));
+}
+
+bool DuplicateAddressIndex::insertKey(const std::u16string& key, std::uint64_t hash) {
     // The empty key has no slot (a free slot is one without a key): a flag stands for it.
-    if (FScratch.empty()) {
+    if (key.empty()) {
         if (FHasEmptyKey) return false;
         FHasEmptyKey = true;
         ++FCount;
         return true;
     }
     if ((FKeyHashes.size() + 1) * 2 > FSlots.size()) grow((FKeyHashes.size() + 1) * 2);
-    const std::uint64_t hash =
-        FScratch == FPrefetched ? FPrefetchedHash : std::hash<std::u16string_view>{}(FScratch);
-    Slot& slot = FSlots[find(FScratch, hash)];
+    Slot& slot = FSlots[find(key, hash)];
     if (slot.key != 0) return false;
     slot = Slot{static_cast<std::uint32_t>(hash >> 32),
                 static_cast<std::uint32_t>(FKeyHashes.size() + 1)};
-    FKeys += FScratch;
+    FKeys += key;
     FKeyEnds.push_back(static_cast<std::uint32_t>(FKeys.size()));
     FKeyHashes.push_back(hash);
     ++FCount;
@@ -87,9 +101,10 @@ bool DuplicateAddressIndex::insert(std::u16string_view address) {
 }
 
 void DuplicateAddressIndex::prefetch(std::u16string_view address) {
+    if (FSlots.empty()) return;
     assignAddressKey(FPrefetched, address);
-    FPrefetchedHash = std::hash<std::u16string_view>{}(FPrefetched);
-    if (!FSlots.empty()) __builtin_prefetch(&FSlots[FPrefetchedHash & (FSlots.size() - 1)]);
+    const std::uint64_t hash = std::hash<std::u16string_view>{}(FPrefetched);
+    __builtin_prefetch(&FSlots[hash & (FSlots.size() - 1)]);
 }
 
 bool DuplicateAddressIndex::contains(std::u16string_view address) const {

@@ -27,8 +27,8 @@ class DuplicateAddressIndex {
     // Adds the address; false when an address with the same key was there already.
     bool insert(std::u16string_view address);
     bool contains(std::u16string_view address) const;
-    // Starts fetching the part of the table where insert(address) will look, so that work done
-    // in between hides the wait for memory; insert then takes the key and hash worked out here.
+    // Starts fetching the part of the table where insert(address) will look, so that the work
+    // done until then hides the wait for memory.
     void prefetch(std::u16string_view address);
     std::size_t size() const { return FCount; }
     // Makes room for `count` addresses in all, so that a large import does not rehash as it goes.
@@ -50,6 +50,7 @@ class DuplicateAddressIndex {
     // The slot holding `wanted`, or the free slot where it would go.
     std::size_t find(std::u16string_view wanted, std::uint64_t hash) const;
     void grow(std::size_t slots);
+    bool insertKey(const std::u16string& key, std::uint64_t hash);
 
     std::u16string FKeys;                   // the keys one after the other
     std::vector<std::uint32_t> FKeyEnds;    // where each key ends in FKeys
@@ -58,6 +59,5 @@ class DuplicateAddressIndex {
     std::size_t FCount = 0;
     bool FHasEmptyKey = false;
     std::u16string FScratch;     // the key being looked up
-    std::u16string FPrefetched;  // the key of the last prefetch, and its hash
-    std::uint64_t FPrefetchedHash = 0;
+    std::u16string FPrefetched;  // the key of the address being prefetched
 };

@@ -12,9 +12,10 @@
 
 #include "interchange/EntryToStation.h"
 
-// Stations converted and not yet in the table.
+// Entries converted to stations (none of them skipped by the entry rules), not yet tested for
+// a duplicate nor in the table.
 struct StationBatch {
-    std::vector<StationValues> stations;  // the first `count` are filled
+    std::vector<EntryConversion> stations;  // the first `count` are filled
     std::size_t count = 0;
     std::size_t entriesDone = 0;  // entries read when the batch was handed over
 };

@@ -1,5 +1,7 @@
 #include "interchange/StationTable.h"
 
+#include <pthread.h>
+
 #include <array>
 #include <exception>
 #include <thread>
@@ -128,24 +130,38 @@ ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEn
 
 namespace {
 
-// The reading thread's side of a file import: each entry read is converted and tested for a
-// duplicate, and the stations taken go to the table thread in batches of the progress step.
+// The reading thread's side of a file import: each entry read is converted, and those the rules
+// do not skip go to the table thread in batches of the progress step, which tests them for
+// duplicates and appends them.
 class ReadingSide final : public PlaylistEntrySink {
   public:
-    ReadingSide(StationHandover& handover, DuplicateAddressIndex& addresses)
-        : FHandover(handover), FAddresses(addresses), FBatch(&handover.emptyBatch()) {}
+    explicit ReadingSide(StationHandover& handover)
+        : FHandover(handover), FBatch(&handover.emptyBatch()) {}
 
     void take(const StationEntry& entry) override {
         ++FReport.entries;
-        FAddresses.prefetch(entry.address);
-        entryToStation(entry, FConverted);
-        if (takeConversion(FConverted, FAddresses, FReport)) {
-            // The batch's station takes the values and gives its storage for the next entry.
-            // Both hold empty texts in the fields the rules do not set.
-            FBatch->stations[FBatch->count++].swap(FConverted.values);
+        // Converted in the batch's own slot, whose values keep their storage from batch to batch.
+        EntryConversion& converted = FBatch->stations[FBatch->count];
+        entryToStation(entry, converted);
+        switch (converted.skip) {
+            case SkipReason::None:
+                ++FBatch->count;
+                break;
+            case SkipReason::NoAddress:
+                ++FReport.noAddress;
+                break;
+            case SkipReason::InvalidAddress:
+                ++FReport.invalidAddress;
+                break;
+            case SkipReason::AddressTooLong:
+                ++FReport.addressTooLong;
+                break;
+            case SkipReason::Duplicate:
+                break;  // not a rule of its own: the table side finds those
         }
         if (FReport.entries % kImportProgressStep == 0) handOver();
     }
+    // The entries read and those the rules skipped.
     ImportReport finish() {
         handOver();
         FHandover.finish();
@@ -160,9 +176,7 @@ class ReadingSide final : public PlaylistEntrySink {
     }
 
     StationHandover& FHandover;
-    DuplicateAddressIndex& FAddresses;
     StationBatch* FBatch;
-    EntryConversion FConverted;
     ImportReport FReport;
 };
 
@@ -180,8 +194,9 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
     StationHandover handover(kImportProgressStep);
     std::exception_ptr readingFailure;
     std::thread reading([&] {
+        pthread_setname_np(pthread_self(), "list reading");  // seen in a profiler or debugger
         try {
-            ReadingSide side(handover, addresses);
+            ReadingSide side(handover);
             result.file = readPlaylistFile(path, format, &result.reading, side);
             if (result.ok()) result.report = side.finish();
         } catch (const ImportStopped&) {
@@ -190,11 +205,21 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
         }
         handover.finish();
     });
+    ImportReport taken;  // the duplicates and the stations taken, counted on this side
+    const auto addressIndex =
+        static_cast<std::size_t>(stationFieldIndex(StationFieldName::Address));
     try {
         StationRecordChunk chunk(table);
         std::size_t reported = 0;
+        constexpr std::size_t kLookAhead = 4;  // stations between fetching a slot and its test
         while (StationBatch* batch = handover.nextFull()) {
-            for (std::size_t i = 0; i < batch->count; ++i) chunk.add(batch->stations[i]);
+            for (std::size_t i = 0; i < batch->count; ++i) {
+                if (i + kLookAhead < batch->count) {
+                    addresses.prefetch(batch->stations[i + kLookAhead].values[addressIndex]);
+                }
+                EntryConversion& converted = batch->stations[i];
+                if (takeConversion(converted, addresses, taken)) chunk.add(converted.values);
+            }
             chunk.flush();  // the table is whole again before the window's events run
             const std::size_t done = batch->entriesDone;
             handover.giveBack(*batch);
@@ -210,6 +235,7 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
         throw;
     }
     reading.join();
+    result.report += taken;
     if (readingFailure || !result.ok()) {
         undoImport(table, savePoint, current);
         result.report = ImportReport{};
