@@ -3,6 +3,7 @@
 #include "dataset/ClientDataSet.h"
 #include "dataset/Exceptions.h"
 #include "dataset/Streams.h"
+#include "platform/CodePage.h"
 #include "platform/Unicode.h"
 #include "tests/dataset/StationDataSet.h"
 
@@ -240,6 +241,82 @@ TEST_F(RecordOperations, AppendRecordsIsAppendRecordOneByOne) {
 
 // The preview reads every name in one pass: it must read what a walk with Next reads, from the
 // current record on, and leave the dataset where it was.
+// Texts in the code page, appended straight to the engine, give what AppendRecords gives the same
+// texts as narrow strings: each cut at a NUL and to its field's size without splitting a
+// double-byte character, trailing blanks dropped, empty time and integer values null.
+TEST_F(RecordOperations, AppendTextRecordsIsAppendRecordsOfTheNarrowTexts) {
+    const std::vector<std::string> names = {
+        unicodeToAnsi(u"一"),
+        unicodeToAnsi(u"a" + std::u16string(10, u'中')),  // 21 bytes
+        "trailing  ",
+        std::string("na\0me", 6),
+        "",
+        unicodeToAnsi(u"末")};
+    const auto texts = [&](bool withInterval) {
+        std::vector<std::string> all;
+        for (const std::string& name : names) {
+            std::vector<std::string> record(20);
+            record[0] = name;
+            record[1] = unicodeToAnsi(u"中国");
+            record[8] = "http://a.example/" + name;
+            if (withInterval) record[12] = "42";
+            all.insert(all.end(), record.begin(), record.end());
+        }
+        return all;
+    };
+    const auto narrow = [](const std::vector<std::string>& all) {
+        std::vector<std::vector<TVarRec>> records(all.size() / 20, std::vector<TVarRec>(20));
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            records[i / 20][i % 20].VType = vtAnsiString;
+            records[i / 20][i % 20].VAnsi = all[i];
+        }
+        return records;
+    };
+
+    for (const bool withInterval : {false, true}) {  // an integer text takes the field's way
+        SCOPED_TRACE(withInterval);
+        TClientDataSet direct(u"ClientDataSet1"), viaFields(u"ClientDataSet1");
+        for (TClientDataSet* table : {&direct, &viaFields}) {
+            addStationFieldDefs(*table);
+            table->CreateDataSet();
+            table->AppendRecord(station(u"before"));
+        }
+        const std::vector<std::string> all = texts(withInterval);
+        const std::vector<std::string_view> views(all.begin(), all.end());
+        direct.AppendTextRecords(views);
+        viaFields.AppendRecords(narrow(all));
+
+        EXPECT_EQ(direct.RecNo(), viaFields.RecNo());
+        EXPECT_EQ(direct.RecordCount(), 7);
+        EXPECT_EQ(direct.ChangeCount(), viaFields.ChangeCount());
+        EXPECT_EQ(direct.State(), dsBrowse);
+        EXPECT_EQ(direct.Eof(), viaFields.Eof());
+        EXPECT_EQ(u8(direct.FieldByName(u"电台名称")->AsString()), "末");
+        TMemoryStream a, b;
+        direct.SaveToStream(a);
+        viaFields.SaveToStream(b);
+        EXPECT_EQ(a.Bytes(), b.Bytes());
+        direct.SetRecNo(3);
+        EXPECT_EQ(u8(direct.FieldByName(u"电台名称")->AsString()), "a中中中中中中中中中")
+            << "cut to 19 bytes: the tenth 中 would straddle the limit";
+        EXPECT_TRUE(direct.FieldByName(u"开始时间")->IsNull());
+    }
+
+    // With a hook set, each record goes through the fields and its hooks run.
+    int posts = 0;
+    ds.AfterPost = [&posts](TClientDataSet&) { ++posts; };
+    const std::vector<std::string> all = texts(false);
+    ds.AppendTextRecords(std::vector<std::string_view>(all.begin(), all.end()));
+    EXPECT_EQ(posts, 6);
+    ds.AfterPost = nullptr;
+
+    EXPECT_EQ(errorOf([&] {
+                  const std::vector<std::string_view> odd(21);
+                  ds.AppendTextRecords(odd);
+              }),
+              "Argument out of range");
+}
+
 TEST_F(RecordOperations, ReadTextsToEndReadsWhatAWalkWithNextReads) {
     addStations({u"甲台", u"乙台", u"", u"ABC",
                  u"一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十"});
