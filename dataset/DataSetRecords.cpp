@@ -488,7 +488,7 @@ void TClientDataSet::AppendTextRecords(std::span<const std::string_view> values)
 
     // What AppendRecords does with the texts as narrow strings, without a record buffer: the
     // field's SetAsAnsiString part here (up to the first NUL, cut to the field's size without
-    // splitting a double-byte character), the rest in the cursor's addValues.
+    // splitting a double-byte character), the rest in the cursor's appendValues.
     startNewRecord();
     std::vector<std::size_t> sizes(fieldCount);
     for (std::size_t f = 0; f < fieldCount; ++f)

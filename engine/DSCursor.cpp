@@ -439,40 +439,16 @@ DBResult DSCursor::clearRecordBuffer(unsigned char* buffer) {
 DBResult DSCursor::addRecord(const unsigned char* buffer) {
     if (!FTable) return errNotApplicable;
     if (buffer == nullptr) return errInvalidParameter;
-    return addNew(buffer, nullptr);
-}
-
-DBResult DSCursor::addValues(const RowValue* values) {
-    if (!FTable) return errNotApplicable;
-    if (values == nullptr) return errInvalidParameter;
-    return addNew(nullptr, values);
-}
-
-DBResult DSCursor::appendValues(const RowValue* values, std::uint32_t rows) {
-    if (!FTable) return errNotApplicable;
-    if (values == nullptr && rows != 0) return errInvalidParameter;
     if (FIndex->isChangeIndex) return errReadOnlyIndex;
     if (FTable->holdsDelta()) return errNotApplicable;
     std::lock_guard guard(FTable->lock());
-    const int autoInc = FTable->autoIncField();
-    for (std::uint32_t r = 0; r < rows; ++r) {
-        // As addValues after moveAfterLast: no insertion hint, so each row goes after the last.
-        FIndex->insertHint = 0;
-        DBResult rc = valuesFromRow(values + static_cast<std::size_t>(r) * FFields.size(), autoInc);
-        std::uint32_t record = 0;
-        if (rc == DBIERR_NONE) rc = FTable->storeInsertValues(FRowValues.data(), &record);
-        if (rc != DBIERR_NONE) return rc;
-        FCurrentRecord = record;
-        ++FChangeCounter;
-        FStatus = DBIERR_NONE;
-        if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
-    }
-    return DBIERR_NONE;
-}
-
-// A record buffer's values as addRecord stores them, in FScratch.
-DBResult DSCursor::valuesFromBuffer(const unsigned char* buffer, int autoInc) {
+    // Where the cursor stands decides where the record goes; changes made through other
+    // cursors are taken in first.
+    syncWithIndex();
     std::fill(FScratch.begin(), FScratch.end(), 0);
+    FIndex->insertHint = 0;
+
+    const int autoInc = FTable->autoIncField();
     for (std::size_t i = 0; i < FFields.size(); ++i) {
         const DSFLDDesc& f = FFields[i];
         const std::uint8_t ind = buffer[f.iNullOffsInRec];
@@ -489,6 +465,21 @@ DBResult DSCursor::valuesFromBuffer(const unsigned char* buffer, int autoInc) {
             std::memcpy(FScratch.data() + f.iFldOffsInRec, value, f.iFldLen);
         }
     }
+
+    // On a record, the new one goes in its place and it moves one down. The position is taken
+    // after syncWithIndex: the last noted position can be stale once the current record was
+    // found elsewhere, and would put the record in front of another one.
+    if (FStatus == DBIERR_NONE && FPos != 0) FIndex->insertHint = FPos;
+    std::uint32_t record = 0;
+    DBResult rc = FTable->storeInsert(FScratch.data(), &record);
+    FIndex->insertHint = 0;
+    if (rc != DBIERR_NONE) return rc;
+
+    // The next syncWithIndex finds the new record and moves p to it.
+    FCurrentRecord = record;
+    ++FChangeCounter;
+    FStatus = DBIERR_NONE;
+    if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
     return DBIERR_NONE;
 }
 
@@ -526,34 +517,25 @@ DBResult DSCursor::valuesFromRow(const RowValue* values, int autoInc) {
     return DBIERR_NONE;
 }
 
-DBResult DSCursor::addNew(const unsigned char* buffer, const RowValue* values) {
+DBResult DSCursor::appendValues(const RowValue* values, std::uint32_t rows) {
+    if (!FTable) return errNotApplicable;
+    if (values == nullptr && rows != 0) return errInvalidParameter;
     if (FIndex->isChangeIndex) return errReadOnlyIndex;
     if (FTable->holdsDelta()) return errNotApplicable;
     std::lock_guard guard(FTable->lock());
-    // Where the cursor stands decides where the record goes; changes made through other
-    // cursors are taken in first.
-    syncWithIndex();
-    FIndex->insertHint = 0;
-
     const int autoInc = FTable->autoIncField();
-    DBResult rc = buffer ? valuesFromBuffer(buffer, autoInc) : valuesFromRow(values, autoInc);
-    if (rc != DBIERR_NONE) return rc;
-
-    // On a record, the new one goes in its place and it moves one down. The position is taken
-    // after syncWithIndex: the last noted position can be stale once the current record was
-    // found elsewhere, and would put the record in front of another one.
-    if (FStatus == DBIERR_NONE && FPos != 0) FIndex->insertHint = FPos;
-    std::uint32_t record = 0;
-    rc = buffer ? FTable->storeInsert(FScratch.data(), &record)
-                : FTable->storeInsertValues(FRowValues.data(), &record);
-    FIndex->insertHint = 0;
-    if (rc != DBIERR_NONE) return rc;
-
-    // The next syncWithIndex finds the new record and moves p to it.
-    FCurrentRecord = record;
-    ++FChangeCounter;
-    FStatus = DBIERR_NONE;
-    if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        // As addRecord after moveAfterLast: no insertion hint, so each row goes after the last.
+        FIndex->insertHint = 0;
+        DBResult rc = valuesFromRow(values + static_cast<std::size_t>(r) * FFields.size(), autoInc);
+        std::uint32_t record = 0;
+        if (rc == DBIERR_NONE) rc = FTable->storeInsertValues(FRowValues.data(), &record);
+        if (rc != DBIERR_NONE) return rc;
+        FCurrentRecord = record;
+        ++FChangeCounter;
+        FStatus = DBIERR_NONE;
+        if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
+    }
     return DBIERR_NONE;
 }
 

@@ -47,7 +47,6 @@ class DSCursor : public IDSCursor {
     [[nodiscard]] DBResult removeRecord() override;
     [[nodiscard]] DBResult updateRecord(const unsigned char* buffer) override;
     [[nodiscard]] DBResult addRecord(const unsigned char* buffer) override;
-    [[nodiscard]] DBResult addValues(const RowValue* values) override;
     [[nodiscard]] DBResult appendValues(const RowValue* values, std::uint32_t rows) override;
     [[nodiscard]] DBResult popLastChange(bool follow) override;
     [[nodiscard]] DBResult registerChangeCallback(void* clientData,
@@ -69,9 +68,6 @@ class DSCursor : public IDSCursor {
     // The cursor's descriptor of field fieldNumber (1-based), null when there is none.
     const DSFLDDesc* field(std::uint32_t fieldNumber) const;
     [[nodiscard]] DBResult moveToCrack(DBResult status);
-    // addRecord and addValues: the new record from a record buffer or from values.
-    [[nodiscard]] DBResult addNew(const unsigned char* buffer, const RowValue* values);
-    [[nodiscard]] DBResult valuesFromBuffer(const unsigned char* buffer, int autoInc);
     [[nodiscard]] DBResult valuesFromRow(const RowValue* values, int autoInc);
 
     std::shared_ptr<DSBASE> FTable;
@@ -80,8 +76,8 @@ class DSCursor : public IDSCursor {
     std::vector<DSFLDDesc> FFields;        // the cursor's copies, offsets for its own layout
     std::uint32_t FRecordLength = 0;
     std::vector<unsigned char> FScratch;
-    std::vector<RowValue> FRowValues;  // addValues: the values in table field order
-    std::uint32_t FAutoIncValue = 0;   // addValues: the auto-increment value it stores
+    std::vector<RowValue> FRowValues;  // appendValues: a row's values in table field order
+    std::uint32_t FAutoIncValue = 0;   // appendValues: the auto-increment value it stores
 
     std::uint32_t FPos = 0;  // p
     DBResult FStatus = 0;    // s

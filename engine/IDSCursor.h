@@ -101,17 +101,14 @@ class IDSCursor {
     // one, else after the last record. The cursor then stands on the new record.
     // errValueRequired for a required field without a value (or an empty required string).
     [[nodiscard]] virtual DBResult addRecord(const unsigned char* buffer) = 0;
-    // The same for values given one per field of the cursor (values[i] for field i + 1), as a
-    // packet reader delivers a row, without a record buffer: the record stored is the one
-    // addRecord would store had each value been written into a buffer with writeField (a text
-    // as zero-terminated bytes: cut at its first zero byte and to its width, trailing blanks
-    // dropped unless the table keeps them). Any other field's value must be in its storage
-    // form.
-    [[nodiscard]] virtual DBResult addValues(const RowValue* values) = 0;
-    // addValues after moveAfterLast for each of `rows` rows in turn (values holds them one
-    // after the other, a value per field of the cursor each): the rows go after the last
-    // record, in order, and the cursor stands on the last one added. On an error the rows
-    // before the failing one stay added.
+    // Adds rows after the last record, in order, as addRecord would add each after
+    // moveAfterLast, without record buffers: values holds the rows one after the other, a value
+    // per field of the cursor each, as a packet reader delivers a row. The record stored is the
+    // one addRecord would store had each value been written into a buffer with writeField (a
+    // text as zero-terminated bytes: cut at its first zero byte and to its width, trailing
+    // blanks dropped unless the table keeps them); any other field's value must be in its
+    // storage form. The cursor then stands on the last row added. On an error the rows before
+    // the failing one stay added.
     [[nodiscard]] virtual DBResult appendValues(const RowValue* values, std::uint32_t rows) = 0;
     // Undoes the table's newest change; with follow, the record the undo makes current
     // becomes the cursor's current record.

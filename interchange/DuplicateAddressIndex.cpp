@@ -77,10 +77,10 @@ void DuplicateAddressIndex::reserve(std::size_t count) {
 
 bool DuplicateAddressIndex::insert(std::u16string_view address) {
     assignAddressKey(FScratch, address);
-    return insertKey(FScratch, std::hash<std::u16string_view>{}(FScratch));
+    return insertKey(FScratch, keyHash(FScratch));
 }
 
-bool DuplicateAddressIndex::insertKey(const std::u16string& key, std::uint64_t hash) {
+bool DuplicateAddressIndex::insertKey(std::u16string_view key, std::uint64_t hash) {
     // The empty key has no slot (a free slot is one without a key): a flag stands for it.
     if (key.empty()) {
         if (FHasEmptyKey) return false;
@@ -100,11 +100,12 @@ bool DuplicateAddressIndex::insertKey(const std::u16string& key, std::uint64_t h
     return true;
 }
 
-void DuplicateAddressIndex::prefetch(std::u16string_view address) {
-    if (FSlots.empty()) return;
-    assignAddressKey(FPrefetched, address);
-    const std::uint64_t hash = std::hash<std::u16string_view>{}(FPrefetched);
-    __builtin_prefetch(&FSlots[hash & (FSlots.size() - 1)]);
+std::uint64_t DuplicateAddressIndex::keyHash(std::u16string_view key) {
+    return std::hash<std::u16string_view>{}(key);
+}
+
+void DuplicateAddressIndex::prefetch(std::uint64_t hash) const {
+    if (!FSlots.empty()) __builtin_prefetch(&FSlots[hash & (FSlots.size() - 1)]);
 }
 
 bool DuplicateAddressIndex::contains(std::u16string_view address) const {

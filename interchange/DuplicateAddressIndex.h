@@ -27,9 +27,12 @@ class DuplicateAddressIndex {
     // Adds the address; false when an address with the same key was there already.
     bool insert(std::u16string_view address);
     bool contains(std::u16string_view address) const;
-    // Starts fetching the part of the table where insert(address) will look, so that the work
-    // done until then hides the wait for memory.
-    void prefetch(std::u16string_view address);
+    // The same in steps, for a key made elsewhere (assignAddressKey): its hash, a start on
+    // fetching the part of the table where the key will be looked for (so that the work done
+    // until then hides the wait for memory), and adding it (false when it was there).
+    static std::uint64_t keyHash(std::u16string_view key);
+    void prefetch(std::uint64_t hash) const;
+    bool insertKey(std::u16string_view key, std::uint64_t hash);
     std::size_t size() const { return FCount; }
     // Makes room for `count` addresses in all, so that a large import does not rehash as it goes.
     void reserve(std::size_t count);
@@ -50,7 +53,6 @@ class DuplicateAddressIndex {
     // The slot holding `wanted`, or the free slot where it would go.
     std::size_t find(std::u16string_view wanted, std::uint64_t hash) const;
     void grow(std::size_t slots);
-    bool insertKey(const std::u16string& key, std::uint64_t hash);
 
     std::u16string FKeys;                   // the keys one after the other
     std::vector<std::uint32_t> FKeyEnds;    // where each key ends in FKeys
@@ -58,6 +60,5 @@ class DuplicateAddressIndex {
     std::vector<Slot> FSlots;               // a power of two in size, at most half of it used
     std::size_t FCount = 0;
     bool FHasEmptyKey = false;
-    std::u16string FScratch;     // the key being looked up
-    std::u16string FPrefetched;  // the key of the address being prefetched
+    std::u16string FScratch;  // the key being looked up
 };

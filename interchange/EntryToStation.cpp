@@ -237,13 +237,18 @@ bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses
         case SkipReason::None:
             break;
     }
-    ++report.imported;
-    if (converted.nameCut) {
-        ++report.namesCut;
-        report.cutNames.push_back(converted.values[at(StationFieldName::Name)]);
-    }
-    if (converted.homepageDropped) ++report.homepagesDropped;
+    countTaken(report, converted.nameCut ? &converted.values[at(StationFieldName::Name)] : nullptr,
+               converted.homepageDropped);
     return true;
+}
+
+void countTaken(ImportReport& report, const std::u16string* cutName, bool homepageDropped) {
+    ++report.imported;
+    if (cutName) {
+        ++report.namesCut;
+        report.cutNames.push_back(*cutName);
+    }
+    if (homepageDropped) ++report.homepagesDropped;
 }
 
 ImportReport& ImportReport::operator+=(const ImportReport& other) {

@@ -84,6 +84,9 @@ struct ImportedStations {
 bool takeConversion(EntryConversion& converted, DuplicateAddressIndex& addresses,
                     ImportReport& report);
 
+// Counts a station taken: imported, and its name cut (given in full) or homepage left out.
+void countTaken(ImportReport& report, const std::u16string* cutName, bool homepageDropped);
+
 // Converts the entries in order. `addresses` holds the table's addresses (and those of earlier
 // imports); every station taken adds its own, so a later entry with the same address is a
 // duplicate.

@@ -1,10 +1,47 @@
 #include "interchange/StationHandover.h"
 
-StationHandover::StationHandover(std::size_t batchSize) {
-    for (StationBatch& batch : FBatches) {
-        batch.stations.resize(batchSize);
-        FEmpty.push_back(&batch);
+#include "platform/CodePage.h"
+
+void CodePageStations::append(std::size_t field, std::u16string_view value, std::string& texts,
+                              std::vector<std::uint32_t>& ends) {
+    if (value != FLast[field]) {
+        FLast[field] = value;
+        unicodeToAnsi(value, FLastConverted[field]);
     }
+    texts += FLastConverted[field];
+    ends.push_back(static_cast<std::uint32_t>(texts.size()));
+}
+
+void CodePageStations::append(const StationValues& station, std::string& texts,
+                              std::vector<std::uint32_t>& ends) {
+    for (std::size_t f = 0; f < kStationFieldCount; ++f) append(f, station[f], texts, ends);
+}
+
+std::u16string_view StationBatch::value(std::size_t station, std::size_t field) const {
+    const std::size_t i = station * kStationFieldCount + field;
+    const std::uint32_t start = i == 0 ? 0 : valueEnds[i - 1];
+    return std::u16string_view(values).substr(start, valueEnds[i] - start);
+}
+
+std::u16string_view StationBatch::key(std::size_t station) const {
+    const std::uint32_t start = station == 0 ? 0 : keyEnds[station - 1];
+    return std::u16string_view(keys).substr(start, keyEnds[station] - start);
+}
+
+void StationBatch::clear() {
+    count = 0;
+    entriesDone = 0;
+    values.clear();
+    valueEnds.clear();
+    keys.clear();
+    keyEnds.clear();
+    keyHashes.clear();
+    notes.clear();
+    cutNames.clear();
+}
+
+StationHandover::StationHandover() {
+    for (StationBatch& batch : FBatches) FEmpty.push_back(&batch);
 }
 
 StationBatch& StationHandover::emptyBatch() {
@@ -13,8 +50,7 @@ StationBatch& StationHandover::emptyBatch() {
     if (FStopped) throw ImportStopped{};
     StationBatch* batch = FEmpty.back();
     FEmpty.pop_back();
-    batch->count = 0;
-    batch->entriesDone = 0;
+    batch->clear();
     return *batch;
 }
 

@@ -6,18 +6,52 @@
 #include <array>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "interchange/EntryToStation.h"
 
-// Entries converted to stations (none of them skipped by the entry rules), not yet tested for
-// a duplicate nor in the table.
+// Stations as code-page texts, the form the table takes them in: their values converted one by
+// one, a value that is the same as the last station's (the fixed texts of a typed station, the
+// empty fields) converted only once.
+class CodePageStations {
+  public:
+    // Appends the text of field `field` (one field after the other, station after station) to
+    // `texts`, and where it ends to `ends`.
+    void append(std::size_t field, std::u16string_view value, std::string& texts,
+                std::vector<std::uint32_t>& ends);
+    void append(const StationValues& station, std::string& texts, std::vector<std::uint32_t>& ends);
+
+  private:
+    StationValues FLast;
+    std::array<std::string, kStationFieldCount> FLastConverted;
+};
+
+// Stations converted by the entry rules on the reading side, not yet tested for a duplicate nor
+// in the table. Each is kept compact, written once on one side and read once in order on the
+// other (so that the two processors' caches pass it on as a stream): its values, its address
+// key with the key's hash, and what the rules noted about it.
 struct StationBatch {
-    std::vector<EntryConversion> stations;  // the first `count` are filled
     std::size_t count = 0;
     std::size_t entriesDone = 0;  // entries read when the batch was handed over
+    std::u16string values;        // 20 values a station
+    std::vector<std::uint32_t> valueEnds;
+    std::u16string keys;  // each station's address key (DuplicateAddressIndex)
+    std::vector<std::uint32_t> keyEnds;
+    std::vector<std::uint64_t> keyHashes;
+    std::vector<std::uint8_t> notes;       // kNameCut, kHomepageDropped
+    std::vector<std::u16string> cutNames;  // the names of the stations with kNameCut, in full
+
+    static constexpr std::uint8_t kNameCut = 1;
+    static constexpr std::uint8_t kHomepageDropped = 2;
+
+    std::u16string_view value(std::size_t station, std::size_t field) const;
+    std::u16string_view key(std::size_t station) const;
+    void clear();
 };
 
 // Thrown on the reading side when the table side has stopped the handover.
@@ -25,8 +59,7 @@ struct ImportStopped {};
 
 class StationHandover {
   public:
-    // `batchSize` stations a batch holds at most.
-    explicit StationHandover(std::size_t batchSize);
+    StationHandover();
 
     // Reading side: an empty batch to fill, waiting while the table side holds every batch.
     // Throws ImportStopped once stop() was called.

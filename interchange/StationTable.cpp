@@ -19,31 +19,21 @@ std::vector<TVarRec> stationRecord(const StationValues& station) {
 }
 
 namespace {
-// Stations as AppendTextRecords takes them: each value converted to the code page once, into
-// one buffer that keeps its storage from chunk to chunk, and handed to the table a chunk at a
-// time.
+// Stations as AppendTextRecords takes them, converted to the code page into one buffer that
+// keeps its storage from chunk to chunk, and handed to the table a chunk at a time.
 class StationRecordChunk {
   public:
     explicit StationRecordChunk(TClientDataSet& table) : FTable(table) {}
     void add(const StationValues& station) {
-        for (std::size_t f = 0; f < kStationFieldCount; ++f) {
-            // Most values are the same from one station to the next (the fixed texts of a typed
-            // station, the empty fields): each is converted when it changes.
-            if (station[f] != FLast[f]) {
-                FLast[f] = station[f];
-                unicodeToAnsi(station[f], FLastConverted[f]);
-            }
-            FTexts += FLastConverted[f];
-            FEnds.push_back(FTexts.size());
-        }
+        FConverter.append(station, FTexts, FEnds);
         ++FUsed;
     }
     bool full() const { return FUsed >= kImportProgressStep; }
     void flush() {
         if (FUsed == 0) return;
         FValues.clear();
-        std::size_t start = 0;
-        for (const std::size_t end : FEnds) {
+        std::uint32_t start = 0;
+        for (const std::uint32_t end : FEnds) {
             FValues.emplace_back(FTexts.data() + start, end - start);
             start = end;
         }
@@ -63,11 +53,10 @@ class StationRecordChunk {
 
   private:
     TClientDataSet& FTable;
-    std::string FTexts;              // the values, one after the other
-    std::vector<std::size_t> FEnds;  // where each value ends in FTexts
+    CodePageStations FConverter;
+    std::string FTexts;
+    std::vector<std::uint32_t> FEnds;
     std::vector<std::string_view> FValues;
-    StationValues FLast;  // the values last converted, field by field
-    std::array<std::string, kStationFieldCount> FLastConverted;
     std::size_t FUsed = 0;
 };
 
@@ -98,7 +87,6 @@ class TableImport final : public PlaylistEntrySink {
 
     void take(const StationEntry& entry) override {
         ++FReport.entries;
-        FAddresses.prefetch(entry.address);
         entryToStation(entry, FConverted);
         if (takeConversion(FConverted, FAddresses, FReport)) FChunk.add(FConverted.values);
         if (FReport.entries % kImportProgressStep == 0) {
@@ -131,8 +119,8 @@ ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEn
 namespace {
 
 // The reading thread's side of a file import: each entry read is converted, and those the rules
-// do not skip go to the table thread in batches of the progress step, which tests them for
-// duplicates and appends them.
+// take go to the table thread in batches of the progress step, in the compact form of a
+// StationBatch, with the key their duplicate test needs.
 class ReadingSide final : public PlaylistEntrySink {
   public:
     explicit ReadingSide(StationHandover& handover)
@@ -140,12 +128,10 @@ class ReadingSide final : public PlaylistEntrySink {
 
     void take(const StationEntry& entry) override {
         ++FReport.entries;
-        // Converted in the batch's own slot, whose values keep their storage from batch to batch.
-        EntryConversion& converted = FBatch->stations[FBatch->count];
-        entryToStation(entry, converted);
-        switch (converted.skip) {
+        entryToStation(entry, FConverted);
+        switch (FConverted.skip) {
             case SkipReason::None:
-                ++FBatch->count;
+                add();
                 break;
             case SkipReason::NoAddress:
                 ++FReport.noAddress;
@@ -169,14 +155,83 @@ class ReadingSide final : public PlaylistEntrySink {
     }
 
   private:
+    void add() {
+        StationBatch& batch = *FBatch;
+        const StationValues& values = FConverted.values;
+        assignAddressKey(FKey, values[kAddress]);
+        batch.keys += FKey;
+        batch.keyEnds.push_back(static_cast<std::uint32_t>(batch.keys.size()));
+        batch.keyHashes.push_back(DuplicateAddressIndex::keyHash(FKey));
+        for (const std::u16string& value : values) {
+            batch.values += value;
+            batch.valueEnds.push_back(static_cast<std::uint32_t>(batch.values.size()));
+        }
+        batch.notes.push_back(static_cast<std::uint8_t>(
+            (FConverted.nameCut ? StationBatch::kNameCut : 0) |
+            (FConverted.homepageDropped ? StationBatch::kHomepageDropped : 0)));
+        if (FConverted.nameCut) batch.cutNames.push_back(values[kName]);
+        ++batch.count;
+    }
     void handOver() {
         FBatch->entriesDone = FReport.entries;
         FHandover.handOver(*FBatch);
         FBatch = &FHandover.emptyBatch();
     }
 
+    const std::size_t kAddress =
+        static_cast<std::size_t>(stationFieldIndex(StationFieldName::Address));
+    const std::size_t kName = static_cast<std::size_t>(stationFieldIndex(StationFieldName::Name));
     StationHandover& FHandover;
     StationBatch* FBatch;
+    EntryConversion FConverted;
+    std::u16string FKey;
+    ImportReport FReport;
+};
+
+// The table thread's side of a file import: the duplicate test of each station of a batch (its
+// key and hash made on the reading side), and the stations taken converted to the code page
+// and appended in one step.
+class TableSide {
+  public:
+    TableSide(TClientDataSet& table, DuplicateAddressIndex& addresses)
+        : FTable(table), FAddresses(addresses) {}
+
+    void append(const StationBatch& batch) {
+        constexpr std::size_t kLookAhead = 8;  // stations between fetching a slot and its test
+        FTexts.clear();
+        FEnds.clear();
+        std::size_t cut = 0;
+        for (std::size_t i = 0; i < batch.count; ++i) {
+            if (i + kLookAhead < batch.count) FAddresses.prefetch(batch.keyHashes[i + kLookAhead]);
+            const std::uint8_t notes = batch.notes[i];
+            const std::u16string* cutName =
+                notes & StationBatch::kNameCut ? &batch.cutNames[cut++] : nullptr;
+            if (!FAddresses.insertKey(batch.key(i), batch.keyHashes[i])) {
+                ++FReport.duplicate;
+                continue;
+            }
+            countTaken(FReport, cutName, notes & StationBatch::kHomepageDropped);
+            for (std::size_t f = 0; f < kStationFieldCount; ++f)
+                FConverter.append(f, batch.value(i, f), FTexts, FEnds);
+        }
+        FValues.clear();
+        std::uint32_t start = 0;
+        for (const std::uint32_t end : FEnds) {
+            FValues.emplace_back(FTexts.data() + start, end - start);
+            start = end;
+        }
+        FTable.AppendTextRecords(FValues);
+    }
+    // The duplicates and the stations taken.
+    const ImportReport& report() const { return FReport; }
+
+  private:
+    TClientDataSet& FTable;
+    DuplicateAddressIndex& FAddresses;
+    CodePageStations FConverter;
+    std::string FTexts;
+    std::vector<std::uint32_t> FEnds;
+    std::vector<std::string_view> FValues;
     ImportReport FReport;
 };
 
@@ -191,7 +246,7 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
     PlaylistImport result;
     const std::int32_t savePoint = table.SavePoint();
     const std::int32_t current = table.RecNo();
-    StationHandover handover(kImportProgressStep);
+    StationHandover handover;
     std::exception_ptr readingFailure;
     std::thread reading([&] {
         pthread_setname_np(pthread_self(), "list reading");  // seen in a profiler or debugger
@@ -205,22 +260,12 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
         }
         handover.finish();
     });
-    ImportReport taken;  // the duplicates and the stations taken, counted on this side
-    const auto addressIndex =
-        static_cast<std::size_t>(stationFieldIndex(StationFieldName::Address));
+    TableSide side(table, addresses);
     try {
-        StationRecordChunk chunk(table);
         std::size_t reported = 0;
-        constexpr std::size_t kLookAhead = 4;  // stations between fetching a slot and its test
         while (StationBatch* batch = handover.nextFull()) {
-            for (std::size_t i = 0; i < batch->count; ++i) {
-                if (i + kLookAhead < batch->count) {
-                    addresses.prefetch(batch->stations[i + kLookAhead].values[addressIndex]);
-                }
-                EntryConversion& converted = batch->stations[i];
-                if (takeConversion(converted, addresses, taken)) chunk.add(converted.values);
-            }
-            chunk.flush();  // the table is whole again before the window's events run
+            // The table is whole again after each batch, before the window's events run.
+            side.append(*batch);
             const std::size_t done = batch->entriesDone;
             handover.giveBack(*batch);
             if (progress && done > reported && done % kImportProgressStep == 0) {
@@ -235,7 +280,7 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
         throw;
     }
     reading.join();
-    result.report += taken;
+    result.report += side.report();
     if (readingFailure || !result.ok()) {
         undoImport(table, savePoint, current);
         result.report = ImportReport{};

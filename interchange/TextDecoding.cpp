@@ -37,24 +37,36 @@ bool hasByteOrderMark(std::string_view bytes) {
 }  // namespace
 
 bool isWellFormedUtf8Text(std::string_view bytes) {
-    // An ASCII byte never lies inside a well-formed sequence, and one that stands where a
-    // sequence needs a continuation byte makes the sequence end short: so the text is well-formed
-    // exactly when every run of non-ASCII bytes between ASCII bytes is.
+    // ASCII eight bytes at a time, and the two- and three-byte sequences of most scripts (CJK
+    // among them) checked here; anything else goes to the full check, from the byte where it
+    // starts to the next ASCII byte. An ASCII byte never lies inside a well-formed sequence, and
+    // one that stands where a sequence needs a continuation byte makes the sequence end short.
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    const auto continuation = [s](std::size_t at) { return (s[at] & 0xC0) == 0x80; };
     std::size_t i = 0;
     while (i < n) {
         while (i + 8 <= n) {
             std::uint64_t word;
-            std::memcpy(&word, bytes.data() + i, sizeof word);
+            std::memcpy(&word, s + i, sizeof word);
             if (word & 0x8080808080808080ULL) break;
             i += 8;
         }
-        while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
         if (i == n) break;
-        std::size_t end = i;
-        while (end < n && static_cast<unsigned char>(bytes[end]) >= 0x80) ++end;
-        if (!isWellFormedUtf8(bytes.substr(i, end - i))) return false;
-        i = end;
+        const unsigned char b = s[i];
+        if (b < 0x80) {
+            ++i;
+        } else if (b >= 0xC2 && b <= 0xDF && i + 1 < n && continuation(i + 1)) {
+            i += 2;
+        } else if (b >= 0xE1 && b <= 0xEC && i + 2 < n && continuation(i + 1) &&
+                   continuation(i + 2)) {
+            i += 3;  // no overlong form and no surrogate starts with these
+        } else {
+            std::size_t end = i;
+            while (end < n && s[end] >= 0x80) ++end;
+            if (!isWellFormedUtf8(bytes.substr(i, end - i))) return false;
+            i = end;
+        }
     }
     return true;
 }

@@ -100,6 +100,19 @@ TEST(TextDecoding, WordAtATimeHelpersAgreeWithTheByteByByteOnes) {
             }
         }
     }
+    // Every two- and three-byte sequence a lead byte up to 0xEF starts, between ASCII letters.
+    std::vector<unsigned char> trails;
+    for (int b = 0x7E; b <= 0xC1; ++b) trails.push_back(static_cast<unsigned char>(b));
+    for (int lead = 0xC0; lead <= 0xEF; ++lead) {
+        for (const unsigned char second : trails) {
+            for (const unsigned char third : trails) {
+                const std::string text = {'a', static_cast<char>(lead), static_cast<char>(second),
+                                          static_cast<char>(third), 'b'};
+                ASSERT_EQ(isWellFormedUtf8Text(text), isWellFormedUtf8(text))
+                    << lead << " " << int(second) << " " << int(third);
+            }
+        }
+    }
     for (std::size_t length = 0; length < 20; ++length) {
         for (const char* lineBreak : {"\n", "\r\n", "\r"}) {
             const std::string line(length, 'x');
