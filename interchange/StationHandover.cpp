@@ -4,12 +4,17 @@
 
 void CodePageStations::append(std::size_t field, std::u16string_view value, std::string& texts,
                               std::vector<std::uint32_t>& ends) {
-    if (value != FLast[field]) {
+    if (!FHasLast[field] || value != FLast[field]) {
         FLast[field] = value;
+        FHasLast[field] = true;
         unicodeToAnsi(value, FLastConverted[field]);
     }
     texts += FLastConverted[field];
     ends.push_back(static_cast<std::uint32_t>(texts.size()));
+}
+
+void CodePageStations::restart() {
+    FHasLast.fill(false);
 }
 
 void CodePageStations::append(const StationValues& station, std::string& texts,

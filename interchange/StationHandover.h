@@ -17,7 +17,8 @@
 
 // Stations as code-page texts, the form the table takes them in: their values converted one by
 // one, a value that is the same as the last station's (the fixed texts of a typed station, the
-// empty fields) converted only once.
+// empty fields) converted only once. The values given must stay in place until restart() (the
+// last one of each field is compared with the next).
 class CodePageStations {
   public:
     // Appends the text of field `field` (one field after the other, station after station) to
@@ -25,10 +26,13 @@ class CodePageStations {
     void append(std::size_t field, std::u16string_view value, std::string& texts,
                 std::vector<std::uint32_t>& ends);
     void append(const StationValues& station, std::string& texts, std::vector<std::uint32_t>& ends);
+    // Forgets the last values (before the ones they point into go).
+    void restart();
 
   private:
-    StationValues FLast;
+    std::array<std::u16string_view, kStationFieldCount> FLast;
     std::array<std::string, kStationFieldCount> FLastConverted;
+    std::array<bool, kStationFieldCount> FHasLast{};
 };
 
 // Stations converted by the entry rules on the reading side, not yet tested for a duplicate nor

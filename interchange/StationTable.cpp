@@ -26,6 +26,7 @@ class StationRecordChunk {
     explicit StationRecordChunk(TClientDataSet& table) : FTable(table) {}
     void add(const StationValues& station) {
         FConverter.append(station, FTexts, FEnds);
+        FConverter.restart();  // the caller's values may change before the next station
         ++FUsed;
     }
     bool full() const { return FUsed >= kImportProgressStep; }
@@ -200,6 +201,7 @@ class TableSide {
         constexpr std::size_t kLookAhead = 8;  // stations between fetching a slot and its test
         FTexts.clear();
         FEnds.clear();
+        FConverter.restart();  // its last values were in the batch before
         std::size_t cut = 0;
         for (std::size_t i = 0; i < batch.count; ++i) {
             if (i + kLookAhead < batch.count) FAddresses.prefetch(batch.keyHashes[i + kLookAhead]);
