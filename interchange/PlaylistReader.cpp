@@ -75,14 +75,14 @@ PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string
     return reading;
 }
 
-FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
-                            PlaylistReading* reading, PlaylistEntrySink& sink) {
+FileResult readPlaylistBytes(std::u16string_view path, std::optional<PlaylistFormat> format,
+                             std::vector<std::uint8_t>& bytes, PlaylistReading* reading) {
+    *reading = PlaylistReading{};
     // A file far larger than any list is refused before its bytes are read.
     struct stat status {};
     const std::string name = utf16ToUtf8(path);
     if (::stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
         static_cast<std::uint64_t>(status.st_size) > kMaxPlaylistBytes) {
-        *reading = PlaylistReading{};
         reading->format =
             format.value_or(playlistFormatFromFileName(path).value_or(PlaylistFormat::M3u));
         reading->error.kind = PlaylistErrorKind::TooLarge;
@@ -92,9 +92,14 @@ FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistForm
     if (FileResult size = checkFileReadSize(path, kMaxPlaylistBytes, kReadMemoryPerPlaylistByte);
         !size)
         return size;
+    return readWholeFile(path, bytes);
+}
+
+FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
+                            PlaylistReading* reading, PlaylistEntrySink& sink) {
     std::vector<std::uint8_t> bytes;
-    const FileResult read = readWholeFile(path, bytes);
-    if (!read) return read;
+    const FileResult read = readPlaylistBytes(path, format, bytes, reading);
+    if (!read || !reading->ok()) return read;
     *reading = readPlaylist(bytes, path, format, sink);
     return read;
 }

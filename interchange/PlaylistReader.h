@@ -41,5 +41,9 @@ PlaylistReading readPlaylist(std::span<const std::uint8_t> bytes, std::u16string
 // directory", "Is a directory", ...); only when it succeeded does `reading` hold the list's.
 FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
                             PlaylistReading* reading, PlaylistEntrySink& sink);
+// The first step of readPlaylistFile: the file's bytes, after the checks of its size (a file
+// too large for a list is refused with `reading` saying so, the answer being success).
+FileResult readPlaylistBytes(std::u16string_view path, std::optional<PlaylistFormat> format,
+                             std::vector<std::uint8_t>& bytes, PlaylistReading* reading);
 FileResult readPlaylistFile(std::u16string_view path, std::optional<PlaylistFormat> format,
                             PlaylistReading* reading);

@@ -9,7 +9,9 @@
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/StationHandover.h"
+#include "interchange/TextDecoding.h"
 #include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 std::vector<TVarRec> stationRecord(const StationValues& station) {
     std::vector<TVarRec> record;
@@ -239,29 +241,47 @@ class TableSide {
 
 }  // namespace
 
-PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
-                                      std::optional<PlaylistFormat> format,
-                                      DuplicateAddressIndex& addresses,
-                                      const ImportProgress& progress) {
-    // Two threads: one reads the file and converts its entries, this one appends the stations
-    // to the table as they come (the table is this thread's alone, and so is `progress`).
-    PlaylistImport result;
-    const std::int32_t savePoint = table.SavePoint();
-    const std::int32_t current = table.RecNo();
+namespace {
+
+// One run of the two threads over a list's text, with what it finds in `result` (the reading's
+// outcome, the report). `check`, when given, runs on this thread while the reading thread
+// starts, before any station reaches the table: when it fails, the run stops there and the table
+// and `addresses` are as they were, and the answer is false. The caller undoes the stations of
+// a run that ends with a reading fault or an exception.
+bool runImport(TClientDataSet& table, PlaylistFormat format, std::string_view text,
+               DuplicateAddressIndex& addresses, const ImportProgress& progress,
+               const std::function<bool()>& check, PlaylistImport& result) {
     StationHandover handover;
     std::exception_ptr readingFailure;
     std::thread reading([&] {
         pthread_setname_np(pthread_self(), "list reading");  // seen in a profiler or debugger
         try {
             ReadingSide side(handover);
-            result.file = readPlaylistFile(path, format, &result.reading, side);
-            if (result.ok()) result.report = side.finish();
+            result.reading.error = readPlaylistText(format, text, side);
+            if (result.reading.ok()) result.report = side.finish();
         } catch (const ImportStopped&) {
         } catch (...) {
             readingFailure = std::current_exception();
         }
         handover.finish();
     });
+    const auto stop = [&] {
+        handover.stop();
+        reading.join();
+    };
+    if (check) {
+        bool passed = false;
+        try {
+            passed = check();
+        } catch (...) {
+            stop();
+            throw;
+        }
+        if (!passed) {
+            stop();
+            return false;
+        }
+    }
     TableSide side(table, addresses);
     try {
         std::size_t reported = 0;
@@ -276,17 +296,62 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
             }
         }
     } catch (...) {
-        handover.stop();
-        reading.join();
-        undoImport(table, savePoint, current);
+        stop();
         throw;
     }
     reading.join();
+    if (readingFailure) std::rethrow_exception(readingFailure);
     result.report += side.report();
-    if (readingFailure || !result.ok()) {
+    return true;
+}
+
+}  // namespace
+
+PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
+                                      std::optional<PlaylistFormat> format,
+                                      DuplicateAddressIndex& addresses,
+                                      const ImportProgress& progress) {
+    // Two threads: one reads the list and converts its entries, this one appends the stations
+    // to the table as they come (the table is this thread's alone, and so is `progress`).
+    PlaylistImport result;
+    std::vector<std::uint8_t> bytes;
+    result.file = readPlaylistBytes(path, format, bytes, &result.reading);
+    if (result.file && result.reading.ok() && bytes.size() > kMaxPlaylistBytes) {
+        result.reading.format =
+            format.value_or(playlistFormatFromFileName(path).value_or(PlaylistFormat::M3u));
+        result.reading.error.kind = PlaylistErrorKind::TooLarge;
+    }
+    if (!result.ok()) return result;
+    const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string fileName = utf16ToUtf8(path);
+
+    const std::int32_t savePoint = table.SavePoint();
+    const std::int32_t current = table.RecNo();
+    try {
+        bool done = false;
+        if (!hasByteOrderMark(raw)) {
+            // Plain UTF-8, the usual case, is read where it lies; that it is well-formed is
+            // checked here while the reading thread starts on it.
+            result.reading.format = format ? *format : guessPlaylistFormat(fileName, raw);
+            done = runImport(
+                table, result.reading.format, raw, addresses, progress,
+                [raw] { return isWellFormedUtf8Text(raw); }, result);
+        }
+        if (!done) {  // anything else is decoded first
+            const DecodedText decoded = decodePlaylistText(raw);
+            result.reading = PlaylistReading{};
+            result.reading.encoding = decoded.encoding;
+            result.reading.format = format ? *format : guessPlaylistFormat(fileName, decoded.utf8);
+            result.report = ImportReport{};
+            runImport(table, result.reading.format, decoded.utf8, addresses, progress, {}, result);
+        }
+    } catch (...) {
+        undoImport(table, savePoint, current);
+        throw;
+    }
+    if (!result.ok()) {
         undoImport(table, savePoint, current);
         result.report = ImportReport{};
-        if (readingFailure) std::rethrow_exception(readingFailure);
     }
     return result;
 }

@@ -29,12 +29,12 @@ std::string utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
     return utf16ToUtf8(units);
 }
 
+}  // namespace
+
 bool hasByteOrderMark(std::string_view bytes) {
     return startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE") ||
            startsWith(bytes, "\xFE\xFF");
 }
-
-}  // namespace
 
 bool isWellFormedUtf8Text(std::string_view bytes) {
     // ASCII eight bytes at a time, and the two- and three-byte sequences of most scripts (CJK

@@ -15,6 +15,9 @@ struct DecodedText {
 
 DecodedText decodePlaylistText(std::string_view bytes);
 
+// True when the bytes begin with a byte-order mark of UTF-8 or UTF-16.
+bool hasByteOrderMark(std::string_view bytes);
+
 // True when the bytes are their own text: no byte-order mark and well-formed UTF-8, so that a
 // reader can take them as they are instead of a decoded copy.
 bool isPlainUtf8Text(std::string_view bytes);
