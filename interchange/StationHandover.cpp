@@ -4,17 +4,21 @@
 
 void CodePageStations::append(std::size_t field, std::u16string_view value, std::string& texts,
                               std::vector<std::uint32_t>& ends) {
-    if (!FHasLast[field] || value != FLast[field]) {
-        FLast[field] = value;
-        FHasLast[field] = true;
-        unicodeToAnsi(value, FLastConverted[field]);
+    Remembered& seen = FFields[field];
+    std::size_t k = 0;
+    while (k < seen.count && seen.values[k] != value) ++k;
+    if (k == seen.count) {
+        k = seen.count < kRemembered ? seen.count++ : seen.next;
+        seen.next = (k + 1) % kRemembered;
+        seen.values[k] = value;
+        unicodeToAnsi(value, seen.texts[k]);
     }
-    texts += FLastConverted[field];
+    texts += seen.texts[k];
     ends.push_back(static_cast<std::uint32_t>(texts.size()));
 }
 
 void CodePageStations::restart() {
-    FHasLast.fill(false);
+    for (Remembered& seen : FFields) seen.count = 0;
 }
 
 void CodePageStations::append(const StationValues& station, std::string& texts,

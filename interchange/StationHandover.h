@@ -16,9 +16,10 @@
 #include "interchange/EntryToStation.h"
 
 // Stations as code-page texts, the form the table takes them in: their values converted one by
-// one, a value that is the same as the last station's (the fixed texts of a typed station, the
-// empty fields) converted only once. The values given must stay in place until restart() (the
-// last one of each field is compared with the next).
+// one, each field remembering its last few values with their texts, so that a value seen lately
+// (the fixed texts of a typed station, the empty fields, the handful of countries, languages
+// and groups of a list) is not converted again. The values given must stay in place until
+// restart().
 class CodePageStations {
   public:
     // Appends the text of field `field` (one field after the other, station after station) to
@@ -26,13 +27,18 @@ class CodePageStations {
     void append(std::size_t field, std::u16string_view value, std::string& texts,
                 std::vector<std::uint32_t>& ends);
     void append(const StationValues& station, std::string& texts, std::vector<std::uint32_t>& ends);
-    // Forgets the last values (before the ones they point into go).
+    // Forgets the values remembered (before the ones they point into go).
     void restart();
 
   private:
-    std::array<std::u16string_view, kStationFieldCount> FLast;
-    std::array<std::string, kStationFieldCount> FLastConverted;
-    std::array<bool, kStationFieldCount> FHasLast{};
+    static constexpr std::size_t kRemembered = 4;
+    struct Remembered {
+        std::array<std::u16string_view, kRemembered> values;
+        std::array<std::string, kRemembered> texts;
+        std::size_t count = 0;
+        std::size_t next = 0;  // the one to replace next
+    };
+    std::array<Remembered, kStationFieldCount> FFields;
 };
 
 // Stations converted by the entry rules on the reading side, not yet tested for a duplicate nor
