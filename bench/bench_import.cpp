@@ -1,14 +1,15 @@
 // Importing a 100 000-entry M3U playlist into the station table, against loading a station file
 // that holds the same stations, both measured in this run.
 //
-//  - import_m3u: the file read, its entries parsed and, as each is read, made a station by the
-//    typed station's rules with the duplicate test and appended to a new open station table
-//    (importPlaylistFileInto), and the change log merged (what the window does before its save
-//    sequence).
+//  - import_m3u: the file read and its entries parsed, made stations by the typed station's rules
+//    and appended, with the duplicate test, to a new open station table as they are read
+//    (importPlaylistFileInto: the reading and the rules on a second thread, the duplicate test,
+//    the code page and the table on this one), and the change log merged (what the window does
+//    before its save sequence).
 //  - load_station_file: LoadFromFile of the station file the same import wrote.
-//  - The parts of the import on their own, for where the time goes: reading and parsing the
-//    playlist, the entry rules alone (importStations, which holds every station), and the rules
-//    with the appends into a new table (importStationsInto).
+//  - The work of the import in parts, each on one thread, for where the time goes: reading and
+//    parsing the playlist into entries, the entry rules alone (importStations, which holds every
+//    station), and the rules with the appends into a new table (importStationsInto).
 // Goal: import_m3u within 3 times load_station_file.
 
 #include <benchmark/benchmark.h>

@@ -475,12 +475,16 @@ DBResult DSCursor::addRecord(const unsigned char* buffer) {
     FIndex->insertHint = 0;
     if (rc != DBIERR_NONE) return rc;
 
+    noteAdded(record, autoInc);
+    return DBIERR_NONE;
+}
+
+void DSCursor::noteAdded(std::uint32_t record, int autoInc) {
     // The next syncWithIndex finds the new record and moves p to it.
     FCurrentRecord = record;
     ++FChangeCounter;
     FStatus = DBIERR_NONE;
     if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
-    return DBIERR_NONE;
 }
 
 // Given values as addRecord would store them had they been written into a record buffer with
@@ -491,24 +495,31 @@ DBResult DSCursor::valuesFromRow(const RowValue* values, int autoInc) {
     // when the cursor has them all, each row overwrites every value.
     if (FRowValues.size() != FTable->fields().size() || FFields.size() != FRowValues.size())
         FRowValues.assign(FTable->fields().size(), RowValue{indValue, 0, nullptr});
+    const bool trimBlanks = !FTable->keepsTrailingSpaces();
     for (std::size_t i = 0; i < FFields.size(); ++i) {
         const DSFLDDesc& f = FFields[i];
         RowValue value = values[i];
-        if (value.indicator != indValue) value.indicator = indNull;
-        if (f.iFldType == fldZSTRING && value.indicator == indValue) {
+        if (value.indicator != indValue) {
+            value.indicator = indNull;
+        } else if (f.iFldType == fldZSTRING) {
             const std::size_t room = f.iFldLen > 0 ? static_cast<std::size_t>(f.iFldLen) - 1 : 0;
-            std::size_t n = value.data == nullptr || value.length <= 0
-                                ? 0
-                                : strnlen(reinterpret_cast<const char*>(value.data),
-                                          std::min(room, static_cast<std::size_t>(value.length)));
-            if (!FTable->keepsTrailingSpaces())
+            std::size_t n = std::min(room, static_cast<std::size_t>(std::max(value.length, 0)));
+            if (value.data == nullptr) n = 0;
+            // Up to the first zero byte, as strnlen: a short loop for the short texts of a row.
+            for (std::size_t k = 0; k < n; ++k) {
+                if (value.data[k] == 0) {
+                    n = k;
+                    break;
+                }
+            }
+            if (trimBlanks)
                 while (n > 0 && value.data[n - 1] == ' ') --n;
             value.length = static_cast<std::int32_t>(n);
         }
         if ((f.iFldAttr & fldAttrRequired) &&
             (value.indicator != indValue || (f.iFldType == fldZSTRING && value.length == 0)))
             return errValueRequired;
-        if (static_cast<int>(FFieldMap[i]) - 1 == autoInc) {
+        if (autoInc >= 0 && static_cast<int>(FFieldMap[i]) - 1 == autoInc) {
             FAutoIncValue = FTable->nextAutoIncValue();
             value = RowValue{indValue, 4, reinterpret_cast<const unsigned char*>(&FAutoIncValue)};
         }
@@ -531,10 +542,7 @@ DBResult DSCursor::appendValues(const RowValue* values, std::uint32_t rows) {
         std::uint32_t record = 0;
         if (rc == DBIERR_NONE) rc = FTable->storeInsertValues(FRowValues.data(), &record);
         if (rc != DBIERR_NONE) return rc;
-        FCurrentRecord = record;
-        ++FChangeCounter;
-        FStatus = DBIERR_NONE;
-        if (autoInc >= 0) FTable->setNextAutoIncValue(FTable->nextAutoIncValue() + 1);
+        noteAdded(record, autoInc);
     }
     return DBIERR_NONE;
 }

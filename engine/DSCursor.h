@@ -69,6 +69,8 @@ class DSCursor : public IDSCursor {
     const DSFLDDesc* field(std::uint32_t fieldNumber) const;
     [[nodiscard]] DBResult moveToCrack(DBResult status);
     [[nodiscard]] DBResult valuesFromRow(const RowValue* values, int autoInc);
+    // The cursor on a record just added (and the auto-increment value used up).
+    void noteAdded(std::uint32_t record, int autoInc);
 
     std::shared_ptr<DSBASE> FTable;
     std::shared_ptr<DSIDX> FIndex;
