@@ -8,6 +8,7 @@
 #include "dataset/ClientDataSet.h"
 #include "interchange/DuplicateAddressIndex.h"
 #include "interchange/StationTable.h"
+#include "platform/CodePage.h"
 #include "stations/StationInput.h"
 #include "tests/interchange/InterchangeTestSupport.h"
 
@@ -96,6 +97,45 @@ TEST_F(PlaylistFileImport, StationsArriveInOrderWithTheirOwnValues) {
         EXPECT_EQ(value(recNo, StationFieldName::Category), "用户自定义");
     }
     EXPECT_EQ(value(1583, StationFieldName::Name), "台1598");
+}
+
+// A list that is not plain UTF-8 is found so before any of its stations reaches the table, and is
+// decoded and read again: each station arrives once, with its text decoded.
+TEST_F(PlaylistFileImport, ListsInOtherEncodingsArriveOnce) {
+    std::string cp936 = "#EXTM3U\n";
+    std::string utf16 = "\xFF\xFE";  // UTF-16 little endian with its mark
+    for (int i = 0; i < 1200; ++i) {
+        const std::u16string line = u"#EXTINF:-1,电台" + utf8ToUtf16(std::to_string(i)) +
+                                    u"\nhttp://radio.example/" + utf8ToUtf16(std::to_string(i)) +
+                                    u"\n";
+        cp936 += unicodeToAnsi(line);
+        for (const char16_t unit : line) {
+            utf16 += static_cast<char>(unit & 0xFF);
+            utf16 += static_cast<char>(unit >> 8);
+        }
+    }
+    struct Case {
+        const char* name;
+        std::string bytes;
+        TextEncoding encoding;
+    };
+    for (const Case& c : {Case{"gbk.m3u", cp936, TextEncoding::CodePage936},
+                          Case{"utf16.m3u", utf16, TextEncoding::Utf16LittleEndian}}) {
+        SCOPED_TRACE(c.name);
+        TClientDataSet fresh{u"ClientDataSet1"};
+        defineStationFields(fresh.FieldDefs());
+        fresh.CreateDataSet();
+        DuplicateAddressIndex addresses;
+        const PlaylistImport import =
+            importPlaylistFileInto(fresh, write(c.name, c.bytes), std::nullopt, addresses);
+        ASSERT_TRUE(import.ok());
+        EXPECT_EQ(import.reading.encoding, c.encoding);
+        EXPECT_EQ(import.report.imported, 1200u);
+        EXPECT_EQ(import.report.duplicate, 0u);
+        ASSERT_EQ(fresh.RecordCount(), 1200);
+        fresh.SetRecNo(1200);
+        EXPECT_EQ(u8(fresh.FieldByName(u"电台名称")->AsString()), "电台1199");
+    }
 }
 
 // A fault found after hundreds of stations went in: they are undone, and the table is as it was,
