@@ -239,10 +239,6 @@ class TableSide {
     ImportReport FReport;
 };
 
-}  // namespace
-
-namespace {
-
 // One run of the two threads over a list's text, with what it finds in `result` (the reading's
 // outcome, the report). `check`, when given, runs on this thread while the reading thread
 // starts, before any station reaches the table: when it fails, the run stops there and the table

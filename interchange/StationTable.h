@@ -45,11 +45,13 @@ struct PlaylistImport {
 };
 
 // Reads a station list file and imports its entries into an open station table as they are
-// read (no entry is held beyond its own conversion), with importStationsInto's rules and
-// progress. When the file cannot be read, its list is malformed or the dataset layer fails (its
-// error passes on), the table is as it was, on the same record: the stations appended before
-// the fault are undone with the change log, and `addresses` must then be dropped (it still holds
-// their addresses).
+// read, with importStationsInto's rules and progress. A second thread reads the list and applies
+// the entry rules while the calling thread tests duplicates and appends (the table and
+// `progress` are used on the calling thread only); at most a few batches of stations are held
+// between the two. When the file cannot be read, its list is malformed or the dataset layer
+// fails (its error passes on), the table is as it was, on the same record: the stations appended
+// before the fault are undone with the change log, and `addresses` must then be dropped (it
+// still holds their addresses).
 PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
                                       std::optional<PlaylistFormat> format,
                                       DuplicateAddressIndex& addresses,
