@@ -21,6 +21,17 @@ std::vector<TVarRec> stationRecord(const StationValues& station) {
 }
 
 namespace {
+// The texts one after the other in `texts`, ending where `ends` says, as views.
+void textViews(const std::string& texts, const std::vector<std::uint32_t>& ends,
+               std::vector<std::string_view>& views) {
+    views.clear();
+    std::uint32_t start = 0;
+    for (const std::uint32_t end : ends) {
+        views.emplace_back(texts.data() + start, end - start);
+        start = end;
+    }
+}
+
 // Stations as AppendTextRecords takes them, converted to the code page into one buffer that
 // keeps its storage from chunk to chunk, and handed to the table a chunk at a time.
 class StationRecordChunk {
@@ -34,12 +45,7 @@ class StationRecordChunk {
     bool full() const { return FUsed >= kImportProgressStep; }
     void flush() {
         if (FUsed == 0) return;
-        FValues.clear();
-        std::uint32_t start = 0;
-        for (const std::uint32_t end : FEnds) {
-            FValues.emplace_back(FTexts.data() + start, end - start);
-            start = end;
-        }
+        textViews(FTexts, FEnds, FValues);
         const auto restart = [this] {
             FUsed = 0;
             FTexts.clear();
@@ -218,12 +224,7 @@ class TableSide {
             for (std::size_t f = 0; f < kStationFieldCount; ++f)
                 FConverter.append(f, batch.value(i, f), FTexts, FEnds);
         }
-        FValues.clear();
-        std::uint32_t start = 0;
-        for (const std::uint32_t end : FEnds) {
-            FValues.emplace_back(FTexts.data() + start, end - start);
-            start = end;
-        }
+        textViews(FTexts, FEnds, FValues);
         FTable.AppendTextRecords(FValues);
     }
     // The duplicates and the stations taken.
