@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "interchange/EntryToStation.h"
@@ -30,6 +31,13 @@ class CodePageStations {
     // Forgets the values remembered (before the ones they point into go).
     void restart();
 
+    // The same as views appended to `views`, valid until restart(): a value remembered is
+    // viewed where its text is kept (a remembered value is not replaced before restart()), and
+    // only the others are copied. The views of the copied texts are complete once
+    // finishViews() has run after the last addView().
+    void addView(std::size_t field, std::u16string_view value, std::vector<std::string_view>& views);
+    void finishViews(std::vector<std::string_view>& views);
+
   private:
     static constexpr std::size_t kRemembered = 4;
     struct Remembered {
@@ -38,7 +46,15 @@ class CodePageStations {
         std::size_t count = 0;
         std::size_t next = 0;  // the one to replace next
     };
+    // Where `value` is remembered for `seen`, or kRemembered.
+    static std::size_t find(const Remembered& seen, std::u16string_view value);
+
     std::array<Remembered, kStationFieldCount> FFields;
+    // The texts of addView that are not remembered, one after the other, and the views they
+    // are for, by position and with their start in FCopied (made whole by finishViews).
+    std::string FCopied;
+    std::string FText;
+    std::vector<std::pair<std::size_t, std::size_t>> FCopiedViews;
 };
 
 // Stations converted by the entry rules on the reading side, not yet tested for a duplicate nor
@@ -59,7 +75,11 @@ struct StationBatch {
     static constexpr std::uint8_t kNameCut = 1;
     static constexpr std::uint8_t kHomepageDropped = 2;
 
-    std::u16string_view value(std::size_t station, std::size_t field) const;
+    std::u16string_view value(std::size_t station, std::size_t field) const {
+        const std::size_t i = station * kStationFieldCount + field;
+        const std::uint32_t start = i == 0 ? 0 : valueEnds[i - 1];
+        return {values.data() + start, valueEnds[i] - start};
+    }
     std::u16string_view key(std::size_t station) const;
     void clear();
 };

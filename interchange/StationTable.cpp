@@ -207,8 +207,7 @@ class TableSide {
 
     void append(const StationBatch& batch) {
         constexpr std::size_t kLookAhead = 8;  // stations between fetching a slot and its test
-        FTexts.clear();
-        FEnds.clear();
+        FValues.clear();
         FConverter.restart();  // its last values were in the batch before
         std::size_t cut = 0;
         for (std::size_t i = 0; i < batch.count; ++i) {
@@ -222,9 +221,9 @@ class TableSide {
             }
             countTaken(FReport, cutName, notes & StationBatch::kHomepageDropped);
             for (std::size_t f = 0; f < kStationFieldCount; ++f)
-                FConverter.append(f, batch.value(i, f), FTexts, FEnds);
+                FConverter.addView(f, batch.value(i, f), FValues);
         }
-        textViews(FTexts, FEnds, FValues);
+        FConverter.finishViews(FValues);
         FTable.AppendTextRecords(FValues);
     }
     // The duplicates and the stations taken.
@@ -234,8 +233,6 @@ class TableSide {
     TClientDataSet& FTable;
     DuplicateAddressIndex& FAddresses;
     CodePageStations FConverter;
-    std::string FTexts;
-    std::vector<std::uint32_t> FEnds;
     std::vector<std::string_view> FValues;
     ImportReport FReport;
 };
