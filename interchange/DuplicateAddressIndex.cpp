@@ -59,6 +59,10 @@ void DuplicateAddressIndex::grow(std::size_t slots) {
     std::size_t size = 16;
     while (size < slots) size *= 2;
     if (size <= FSlots.size()) return;
+    rehash(size);
+}
+
+void DuplicateAddressIndex::rehash(std::size_t size) {
     FSlots.assign(size, Slot{});
     const std::size_t mask = size - 1;
     for (std::uint32_t k = 0; k < FKeyHashes.size(); ++k) {
@@ -67,6 +71,16 @@ void DuplicateAddressIndex::grow(std::size_t slots) {
         while (FSlots[i].key != 0) i = (i + 1) & mask;
         FSlots[i] = Slot{static_cast<std::uint32_t>(hash >> 32), k + 1};
     }
+}
+
+void DuplicateAddressIndex::rollBack(const SavePoint& point) {
+    if (point.keys >= FKeyHashes.size() && point.count >= FCount) return;
+    FKeyHashes.resize(point.keys);
+    FKeyEnds.resize(point.keys);
+    FKeys.resize(point.keys == 0 ? 0 : FKeyEnds.back());
+    FCount = point.count;
+    FHasEmptyKey = point.hasEmptyKey;
+    rehash(FSlots.size());
 }
 
 void DuplicateAddressIndex::reserve(std::size_t count) {

@@ -37,6 +37,16 @@ class DuplicateAddressIndex {
     // Makes room for `count` addresses in all, so that a large import does not rehash as it goes.
     void reserve(std::size_t count);
 
+    // What the index holds at a moment, for taking it back there: rollBack forgets the
+    // addresses added since savePoint() was taken.
+    struct SavePoint {
+        std::size_t keys = 0;
+        std::size_t count = 0;
+        bool hasEmptyKey = false;
+    };
+    SavePoint savePoint() const { return {FKeyHashes.size(), FCount, FHasEmptyKey}; }
+    void rollBack(const SavePoint& point);
+
     // Adds the "电台地址" of every station of an open table (one that lacks the field adds
     // nothing). The table must be in browse state; its current record is the same afterwards.
     void addTable(TClientDataSet& table);
@@ -53,6 +63,8 @@ class DuplicateAddressIndex {
     // The slot holding `wanted`, or the free slot where it would go.
     std::size_t find(std::u16string_view wanted, std::uint64_t hash) const;
     void grow(std::size_t slots);
+    // Fills FSlots, of `size` slots, from FKeyHashes.
+    void rehash(std::size_t size);
 
     std::u16string FKeys;                   // the keys one after the other
     std::vector<std::uint32_t> FKeyEnds;    // where each key ends in FKeys

@@ -110,8 +110,8 @@ class StationHandover {
   private:
     std::mutex FLock;
     std::condition_variable FChanged;
-    // Enough for the reading side to work ahead while the table side starts (a check of the
-    // text, the first appends) and between the moments the window paints.
+    // Enough for the reading side to work ahead while the table side starts and between the
+    // moments the window paints.
     std::array<StationBatch, 16> FBatches;
     std::deque<StationBatch*> FFull;
     std::vector<StationBatch*> FEmpty;

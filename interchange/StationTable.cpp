@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <thread>
@@ -127,13 +128,22 @@ ImportReport importStationsInto(TClientDataSet& table, std::span<const StationEn
 
 namespace {
 
+// Thrown on the reading side when the text it reads turns out not to be UTF-8.
+struct NotUtf8Text {};
+
 // The reading thread's side of a file import: each entry read is converted, and those the rules
 // take go to the table thread in batches of the progress step, in the compact form of a
 // StationBatch, with the key their duplicate test needs.
+// A text whose encoding is not yet known is read as UTF-8 while this side checks it, a part
+// before each batch goes over and the rest at the end (the table thread has the more work, so
+// the check is done here); NotUtf8Text stops the reading where it fails.
 class ReadingSide final : public PlaylistEntrySink {
   public:
-    explicit ReadingSide(StationHandover& handover)
-        : FHandover(handover), FBatch(&handover.emptyBatch()) {}
+    ReadingSide(StationHandover& handover, std::string_view unchecked)
+        : FHandover(handover),
+          FBatch(&handover.emptyBatch()),
+          FUnchecked(unchecked),
+          FCheckStep(std::max<std::size_t>(kMinCheckStep, unchecked.size() / 64)) {}
 
     void take(const StationEntry& entry) override {
         ++FReport.entries;
@@ -154,14 +164,20 @@ class ReadingSide final : public PlaylistEntrySink {
             case SkipReason::Duplicate:
                 break;  // not a rule of its own: the table side finds those
         }
-        if (FReport.entries % kImportProgressStep == 0) handOver();
+        if (FReport.entries % kImportProgressStep == 0) {
+            checkSome(FCheckStep);
+            handOver();
+        }
     }
     // The entries read and those the rules skipped.
     ImportReport finish() {
+        checkRest();
         handOver();
         FHandover.finish();
         return std::move(FReport);
     }
+    // Checks what is left of the text (when the reading stops early).
+    void checkRest() { checkSome(FUnchecked.size()); }
 
   private:
     void add() {
@@ -181,6 +197,15 @@ class ReadingSide final : public PlaylistEntrySink {
         if (FConverted.nameCut) batch.cutNames.push_back(values[kName]);
         ++batch.count;
     }
+    // Checks the next `bytes` of the text, or a few more so that no character is cut.
+    void checkSome(std::size_t bytes) {
+        if (FUnchecked.empty()) return;
+        std::size_t end = std::min(bytes, FUnchecked.size());
+        while (end < FUnchecked.size() && (static_cast<unsigned char>(FUnchecked[end]) & 0xC0) == 0x80)
+            ++end;
+        if (!isWellFormedUtf8Text(FUnchecked.substr(0, end))) throw NotUtf8Text{};
+        FUnchecked.remove_prefix(end);
+    }
     void handOver() {
         FBatch->entriesDone = FReport.entries;
         FHandover.handOver(*FBatch);
@@ -190,8 +215,11 @@ class ReadingSide final : public PlaylistEntrySink {
     const std::size_t kAddress =
         static_cast<std::size_t>(stationFieldIndex(StationFieldName::Address));
     const std::size_t kName = static_cast<std::size_t>(stationFieldIndex(StationFieldName::Name));
+    static constexpr std::size_t kMinCheckStep = 64 * 1024;
     StationHandover& FHandover;
     StationBatch* FBatch;
+    std::string_view FUnchecked;  // the part of the text not yet checked to be UTF-8
+    const std::size_t FCheckStep;
     EntryConversion FConverted;
     std::u16string FKey;
     ImportReport FReport;
@@ -238,44 +266,33 @@ class TableSide {
 };
 
 // One run of the two threads over a list's text, with what it finds in `result` (the reading's
-// outcome, the report). `check`, when given, runs on this thread while the reading thread
-// starts, before any station reaches the table: when it fails, the run stops there and the table
-// and `addresses` are as they were, and the answer is false. The caller undoes the stations of
-// a run that ends with a reading fault or an exception.
+// outcome, the report). `unchecked`, when not empty, is the text, read as UTF-8 before it is
+// known to be: when it is not, the run stops there, and the answer is false. The caller undoes
+// the stations of a run that answers false, ends with a reading fault or throws.
 bool runImport(TClientDataSet& table, PlaylistFormat format, std::string_view text,
-               DuplicateAddressIndex& addresses, const ImportProgress& progress,
-               const std::function<bool()>& check, PlaylistImport& result) {
+               std::string_view unchecked, DuplicateAddressIndex& addresses,
+               const ImportProgress& progress, PlaylistImport& result) {
     StationHandover handover;
     std::exception_ptr readingFailure;
+    bool notUtf8 = false;
     std::thread reading([&] {
         pthread_setname_np(pthread_self(), "list reading");  // seen in a profiler or debugger
         try {
-            ReadingSide side(handover);
+            ReadingSide side(handover, unchecked);
             result.reading.error = readPlaylistText(format, text, side);
-            if (result.reading.ok()) result.report = side.finish();
+            if (result.reading.ok()) {
+                result.report = side.finish();
+            } else {
+                side.checkRest();  // a text that is not UTF-8 is read again, decoded
+            }
+        } catch (const NotUtf8Text&) {
+            notUtf8 = true;
         } catch (const ImportStopped&) {
         } catch (...) {
             readingFailure = std::current_exception();
         }
         handover.finish();
     });
-    const auto stop = [&] {
-        handover.stop();
-        reading.join();
-    };
-    if (check) {
-        bool passed = false;
-        try {
-            passed = check();
-        } catch (...) {
-            stop();
-            throw;
-        }
-        if (!passed) {
-            stop();
-            return false;
-        }
-    }
     TableSide side(table, addresses);
     try {
         std::size_t reported = 0;
@@ -290,11 +307,13 @@ bool runImport(TClientDataSet& table, PlaylistFormat format, std::string_view te
             }
         }
     } catch (...) {
-        stop();
+        handover.stop();
+        reading.join();
         throw;
     }
     reading.join();
     if (readingFailure) std::rethrow_exception(readingFailure);
+    if (notUtf8) return false;
     result.report += side.report();
     return true;
 }
@@ -321,15 +340,18 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
 
     const std::int32_t savePoint = table.SavePoint();
     const std::int32_t current = table.RecNo();
+    const DuplicateAddressIndex::SavePoint addressesBefore = addresses.savePoint();
+    const auto undo = [&] {
+        undoImport(table, savePoint, current);
+        addresses.rollBack(addressesBefore);
+    };
     try {
         bool done = false;
         if (!hasByteOrderMark(raw)) {
-            // Plain UTF-8, the usual case, is read where it lies; that it is well-formed is
-            // checked here while the reading thread starts on it.
+            // Plain UTF-8, the usual case, is read where it lies, and checked as it is read.
             result.reading.format = format ? *format : guessPlaylistFormat(fileName, raw);
-            done = runImport(
-                table, result.reading.format, raw, addresses, progress,
-                [raw] { return isWellFormedUtf8Text(raw); }, result);
+            done = runImport(table, result.reading.format, raw, raw, addresses, progress, result);
+            if (!done) undo();
         }
         if (!done) {  // anything else is decoded first
             const DecodedText decoded = decodePlaylistText(raw);
@@ -337,14 +359,14 @@ PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view
             result.reading.encoding = decoded.encoding;
             result.reading.format = format ? *format : guessPlaylistFormat(fileName, decoded.utf8);
             result.report = ImportReport{};
-            runImport(table, result.reading.format, decoded.utf8, addresses, progress, {}, result);
+            runImport(table, result.reading.format, decoded.utf8, {}, addresses, progress, result);
         }
     } catch (...) {
-        undoImport(table, savePoint, current);
+        undo();
         throw;
     }
     if (!result.ok()) {
-        undoImport(table, savePoint, current);
+        undo();
         result.report = ImportReport{};
     }
     return result;

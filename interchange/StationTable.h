@@ -49,9 +49,8 @@ struct PlaylistImport {
 // the entry rules while the calling thread tests duplicates and appends (the table and
 // `progress` are used on the calling thread only); at most a few batches of stations are held
 // between the two. When the file cannot be read, its list is malformed or the dataset layer
-// fails (its error passes on), the table is as it was, on the same record: the stations appended
-// before the fault are undone with the change log, and `addresses` must then be dropped (it
-// still holds their addresses).
+// fails (its error passes on), the table is as it was, on the same record, and so is
+// `addresses`: the stations appended before the fault are undone with the change log.
 PlaylistImport importPlaylistFileInto(TClientDataSet& table, std::u16string_view path,
                                       std::optional<PlaylistFormat> format,
                                       DuplicateAddressIndex& addresses,

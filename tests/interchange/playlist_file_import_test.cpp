@@ -114,13 +114,25 @@ TEST_F(PlaylistFileImport, ListsInOtherEncodingsArriveOnce) {
             utf16 += static_cast<char>(unit >> 8);
         }
     }
+    // Plain ASCII (UTF-8 too) for far more than one batch, and code page 936 only at the end:
+    // the stations already appended as UTF-8 are taken back, and so are their addresses.
+    std::string lateCp936 = "#EXTM3U\n";
+    for (int i = 0; i < 2999; ++i) {
+        lateCp936 += "#EXTINF:-1,radio" + std::to_string(i) + "\nhttp://radio.example/" +
+                     std::to_string(i) + "/live.mp3\n";
+    }
+    lateCp936 += unicodeToAnsi(u"#EXTINF:-1,电台2999\nhttp://radio.example/2999/live.mp3\n");
     struct Case {
         const char* name;
         std::string bytes;
         TextEncoding encoding;
+        std::int32_t count;
+        const char* lastName;
     };
-    for (const Case& c : {Case{"gbk.m3u", cp936, TextEncoding::CodePage936},
-                          Case{"utf16.m3u", utf16, TextEncoding::Utf16LittleEndian}}) {
+    for (const Case& c :
+         {Case{"gbk.m3u", cp936, TextEncoding::CodePage936, 1200, "电台1199"},
+          Case{"utf16.m3u", utf16, TextEncoding::Utf16LittleEndian, 1200, "电台1199"},
+          Case{"late-gbk.m3u", lateCp936, TextEncoding::CodePage936, 3000, "电台2999"}}) {
         SCOPED_TRACE(c.name);
         TClientDataSet fresh{u"ClientDataSet1"};
         defineStationFields(fresh.FieldDefs());
@@ -130,11 +142,12 @@ TEST_F(PlaylistFileImport, ListsInOtherEncodingsArriveOnce) {
             importPlaylistFileInto(fresh, write(c.name, c.bytes), std::nullopt, addresses);
         ASSERT_TRUE(import.ok());
         EXPECT_EQ(import.reading.encoding, c.encoding);
-        EXPECT_EQ(import.report.imported, 1200u);
+        EXPECT_EQ(import.report.imported, static_cast<std::size_t>(c.count));
         EXPECT_EQ(import.report.duplicate, 0u);
-        ASSERT_EQ(fresh.RecordCount(), 1200);
-        fresh.SetRecNo(1200);
-        EXPECT_EQ(u8(fresh.FieldByName(u"电台名称")->AsString()), "电台1199");
+        EXPECT_EQ(addresses.size(), static_cast<std::size_t>(c.count));
+        ASSERT_EQ(fresh.RecordCount(), c.count);
+        fresh.SetRecNo(c.count);
+        EXPECT_EQ(u8(fresh.FieldByName(u"电台名称")->AsString()), c.lastName);
     }
 }
 
@@ -152,6 +165,7 @@ TEST_F(PlaylistFileImport, AMalformedFileChangesNothing) {
         text += "<track><location>http://late.example/" + std::to_string(i) + "</location></track>";
     text += "<track>";
     DuplicateAddressIndex addresses;
+    addresses.addTable(table);
     const PlaylistImport import =
         importPlaylistFileInto(table, write("late.xspf", text), std::nullopt, addresses);
 
@@ -163,6 +177,10 @@ TEST_F(PlaylistFileImport, AMalformedFileChangesNothing) {
     EXPECT_EQ(table.ChangeCount(), 1);
     EXPECT_EQ(table.RecNo(), 1);
     EXPECT_EQ(value(2, StationFieldName::Name), "第二");
+    // The addresses of the stations undone are forgotten as well.
+    EXPECT_EQ(addresses.size(), 2u);
+    EXPECT_FALSE(addresses.contains(u"http://late.example/0"));
+    EXPECT_TRUE(addresses.contains(u"http://radio.example/second"));
 
     const PlaylistImport missing = importPlaylistFileInto(
         table, utf8ToUtf16((folder / "missing.m3u").string()), std::nullopt, addresses);
