@@ -35,7 +35,8 @@ class CodePageStations {
     // viewed where its text is kept (a remembered value is not replaced before restart()), and
     // only the others are copied. The views of the copied texts are complete once
     // finishViews() has run after the last addView().
-    void addView(std::size_t field, std::u16string_view value, std::vector<std::string_view>& views);
+    void addView(std::size_t field, std::u16string_view value,
+                 std::vector<std::string_view>& views);
     void finishViews(std::vector<std::string_view>& views);
 
   private:

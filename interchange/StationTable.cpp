@@ -201,7 +201,8 @@ class ReadingSide final : public PlaylistEntrySink {
     void checkSome(std::size_t bytes) {
         if (FUnchecked.empty()) return;
         std::size_t end = std::min(bytes, FUnchecked.size());
-        while (end < FUnchecked.size() && (static_cast<unsigned char>(FUnchecked[end]) & 0xC0) == 0x80)
+        while (end < FUnchecked.size() &&
+               (static_cast<unsigned char>(FUnchecked[end]) & 0xC0) == 0x80)
             ++end;
         if (!isWellFormedUtf8Text(FUnchecked.substr(0, end))) throw NotUtf8Text{};
         FUnchecked.remove_prefix(end);
